@@ -18,7 +18,7 @@ int io_code_for_errno(int err) {
     case EPERM:
     case EISDIR: return 5;
     case ENOSPC: return 101;
-    default: return err;
+    default: return 0;
     }
 }
 
@@ -39,7 +39,15 @@ std::string io_error_message(int code) {
 
 InOutError::InOutError(int code) : AppError(io_error_message(code)), m_code(code) {}
 
-InOutError InOutError::from_errno(int err) { return InOutError(io_code_for_errno(err)); }
+InOutError::InOutError(int code, std::string message) : AppError(std::move(message)), m_code(code) {}
+
+// An errno without a counterpart of its own is reported by its number, so that EIO (5)
+// never reads as "File access denied".
+InOutError InOutError::from_errno(int err) {
+    int code = io_code_for_errno(err);
+    if (code == 0) return InOutError(err, "I/O error " + std::to_string(err));
+    return InOutError(code);
+}
 
 std::string trim_description(std::string text) {
     while (!text.empty()) {

@@ -23,6 +23,7 @@ public:
     static InOutError from_errno(int err);
 
 private:
+    InOutError(int code, std::string message);
     int m_code;
 };
 

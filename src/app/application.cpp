@@ -1,0 +1,139 @@
+#include "app/application.h"
+
+#include "app/title.h"
+#include "bar/form1.h"
+#include "menu/form2.h"
+#include "platform/errors.h"
+#include "platform/window.h"
+
+#include <algorithm>
+#include <variant>
+
+namespace osyl {
+
+namespace {
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+// Closes a report's box however its nested loop ends, a halt included.
+class OpenBox {
+public:
+    OpenBox(Backend& backend, const MessageBoxSpec& spec)
+        : m_backend(backend), m_id(backend.open_message_box(spec)) {}
+    OpenBox(const OpenBox&) = delete;
+    OpenBox& operator=(const OpenBox&) = delete;
+    ~OpenBox() { m_backend.close_message_box(m_id); }
+    BoxId id() const { return m_id; }
+
+private:
+    Backend& m_backend;
+    BoxId m_id;
+};
+
+}  // namespace
+
+Application::Application(Backend& backend)
+    : m_backend(backend), m_title(application_title(backend.executable_path())), m_desktop(backend) {
+    m_desktop.set_guard([this](const std::function<void()>& handler) { guarded(handler); });
+    m_form1 = std::make_unique<TForm1>(m_desktop, m_title);
+    m_form2 = std::make_unique<TForm2>(m_desktop);
+}
+
+// Windows go before the desktop they are registered with.
+Application::~Application() {
+    m_form2.reset();
+    m_form1.reset();
+}
+
+void Application::start() { m_form1->show(); }
+
+int Application::run() {
+    start();
+    while (!run_pending()) {
+    }
+    return m_exit_status;
+}
+
+bool Application::run_pending() {
+    if (m_finished) return true;
+    try {
+        pump(Nesting::TopLevel, [] { return false; });
+    } catch (const Halt& halt) {
+        finish(halt.status);
+    }
+    if (m_desktop.quit_requested()) finish(0);
+    return m_finished;
+}
+
+void Application::finish(int status) {
+    m_finished = true;
+    m_exit_status = status;
+    if (m_form2) m_form2->hide();
+    if (m_form1) m_form1->hide();
+}
+
+// One pass: show what changed, wait for an event or the next tick, handle both. The top
+// level returns when a test script has run dry; a report's loop waits for its box.
+void Application::pump(Nesting nesting, const std::function<bool()>& done) {
+    while (!done() && !m_desktop.quit_requested()) {
+        m_desktop.present_changes();
+        std::optional<Event> event = m_backend.next_event(m_desktop.next_timer_due());
+        if (event) guarded([&] { dispatch(*event); });
+        m_desktop.run_due_timers();
+        if (!event && nesting == Nesting::TopLevel && m_backend.script_exhausted()) break;
+    }
+    m_desktop.present_changes();
+}
+
+void Application::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void Application::dispatch(const Event& event) {
+    std::visit(Overloaded{
+                   [&](const MouseInput& input) { m_desktop.deliver(input); },
+                   [&](const KeyInput& input) { m_desktop.deliver(input); },
+                   [&](const CloseRequest& request) {
+                       Window* window = m_desktop.find(request.window);
+                       if (window && m_desktop.input_enabled()) window->close();
+                   },
+                   [&](const FocusChange& change) { m_desktop.deliver(change); },
+                   [&](const VisibilityChange& change) { m_desktop.deliver(change); },
+                   [&](const BoxDismissed& dismissed) { m_dismissed.push_back(dismissed.box); },
+                   [&](const QuitRequest&) { m_desktop.request_quit(); },
+                   [&](const SettingsChanged&) { m_form1->settings_changed(); },
+               },
+               event);
+}
+
+// A modal box over the disabled windows; its own loop keeps the clock ticking. Afterwards
+// the window that was active gets the keyboard back.
+void Application::report(const std::exception& error) {
+    m_desktop.cancel_capture();
+    Window* was_active = m_desktop.active_window();
+    bool was_enabled = m_desktop.input_enabled();
+    m_desktop.set_input_enabled(false);
+    {
+        OpenBox box(m_backend, {m_title, report_text(error.what()), was_active ? was_active->id() : 0});
+        auto dismissed = [&] {
+            return std::find(m_dismissed.begin(), m_dismissed.end(), box.id()) != m_dismissed.end();
+        };
+        pump(Nesting::Report, dismissed);
+        m_dismissed.erase(std::remove(m_dismissed.begin(), m_dismissed.end(), box.id()),
+                          m_dismissed.end());
+    }
+    m_desktop.set_input_enabled(was_enabled);
+    if (was_active && was_active->visible() && !m_desktop.quit_requested())
+        m_desktop.activate(*was_active);
+}
+
+}  // namespace osyl

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/backend.h"
+#include "platform/desktop.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace osyl {
+
+class TForm1;
+class TForm2;
+
+// Owns both windows and runs the one event loop; every error that escapes a handler is
+// shown as a report under the application title and the program goes on.
+class Application {
+public:
+    // Creates the bar window, then the hidden menu window.
+    explicit Application(Backend& backend);
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    ~Application();
+
+    const std::string& title() const { return m_title; }
+    Desktop& desktop() { return m_desktop; }
+
+    // Shows the bar, runs the loop until the program ends, and returns the exit status.
+    int run();
+
+    // For tests on the headless backend: show the bar, then play the script step by step.
+    void start();
+    // Plays what the script holds; returns true once the program has ended.
+    bool run_pending();
+    bool finished() const { return m_finished; }
+    int exit_status() const { return m_exit_status; }
+
+    void report(const std::exception& error);
+
+private:
+    enum class Nesting { TopLevel, Report };
+    void pump(Nesting nesting, const std::function<bool()>& done);
+    void dispatch(const Event& event);
+    void guarded(const std::function<void()>& handler);
+    void finish(int status);
+
+    Backend& m_backend;
+    std::string m_title;
+    Desktop m_desktop;
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm2> m_form2;
+    std::vector<BoxId> m_dismissed;
+    bool m_finished = false;
+    int m_exit_status = 0;
+};
+
+}  // namespace osyl

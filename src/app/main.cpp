@@ -1,0 +1,21 @@
+#include "app/application.h"
+#include "app/startup_failure.h"
+#include "platform/x11/x11_backend.h"
+#include "skin/skin_path.h"
+
+#include <clocale>
+#include <exception>
+#include <memory>
+
+int main() {
+    std::setlocale(LC_ALL, "");
+    std::unique_ptr<osyl::Backend> backend;
+    std::unique_ptr<osyl::Application> app;
+    try {
+        backend = osyl::make_x11_backend();
+        app = std::make_unique<osyl::Application>(*backend);
+    } catch (const std::exception& error) {
+        return osyl::report_startup_failure(backend.get(), error, osyl::current_executable_path());
+    }
+    return app->run();
+}

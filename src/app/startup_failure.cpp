@@ -1,0 +1,67 @@
+#include "app/startup_failure.h"
+
+#include "platform/backend.h"
+#include "platform/errors.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <dlfcn.h>
+#include <typeinfo>
+
+namespace osyl {
+
+namespace {
+
+std::string type_name_of(const std::exception& error) {
+    if (const auto* app_error = dynamic_cast<const AppError*>(&error)) return app_error->type_name();
+    return typeid(error).name();
+}
+
+// Offset of a code address from the start of the executable image.
+std::uintptr_t image_offset(const void* code_position) {
+    Dl_info info{};
+    if (dladdr(code_position, &info) == 0 || info.dli_fbase == nullptr) return 0;
+    return reinterpret_cast<std::uintptr_t>(code_position) -
+           reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+}
+
+std::string without_cr(std::string text) {
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
+void wait_for_dismissal(Backend& backend, BoxId box) {
+    while (auto event = backend.next_event(std::nullopt)) {
+        if (const auto* dismissed = std::get_if<BoxDismissed>(&*event); dismissed && dismissed->box == box) return;
+        if (std::holds_alternative<QuitRequest>(*event)) return;
+    }
+}
+
+}  // namespace
+
+std::string startup_failure_text(const std::exception& error, const std::string& executable_path,
+                                 const void* code_position) {
+    std::string file = executable_path.substr(executable_path.find_last_of('/') + 1);
+    char offset[32];
+    std::snprintf(offset, sizeof offset, "%08lX",
+                  static_cast<unsigned long>(image_offset(code_position) & 0xFFFFFFFFU));
+    return "Exception " + type_name_of(error) + " in module " + file + " at " + offset + ".\r\n" +
+           report_text(error.what()) + "\r\n";
+}
+
+int report_startup_failure(Backend* backend, const std::exception& error,
+                           const std::string& executable_path) {
+    std::string text = startup_failure_text(error, executable_path,
+                                            reinterpret_cast<const void*>(&report_startup_failure));
+    std::fputs(without_cr(text).c_str(), stderr);
+    if (backend) {
+        BoxId box = backend->open_message_box({"Application Error", text, 0});
+        wait_for_dismissal(*backend, box);
+        backend->close_message_box(box);
+    }
+    return 1;
+}
+
+}  // namespace osyl

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/events.h"
+#include "platform/geometry.h"
+#include "platform/picture.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace osyl {
+
+enum class WindowRole {
+    Main,   // carries the task-bar entry, the icon and the application title
+    Popup,  // skips the task bar, transient for the main window
+};
+
+// ARGB pixels, top-left first, alpha 0 transparent.
+struct IconImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+};
+
+struct WindowSpec {
+    std::string name;     // "Form1", also the window's caption where the platform shows one
+    Rect bounds;          // screen position and size
+    WindowRole role = WindowRole::Main;
+    std::string title;    // application title, for the task-bar entry of the main window
+    IconImage icon;       // for the main window
+};
+
+struct MessageBoxSpec {
+    std::string caption;
+    std::string text;       // lines separated by CR LF
+    WindowId owner = 0;     // 0: modal for the whole program, no owner
+};
+
+// What only a display server can do. The X11 backend talks to a real server; the
+// headless one keeps everything in memory for tests.
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual WindowId create_window(const WindowSpec& spec) = 0;
+    virtual void destroy_window(WindowId window) = 0;
+    virtual void set_bounds(WindowId window, Rect bounds) = 0;
+    virtual void show_window(WindowId window) = 0;
+    virtual void hide_window(WindowId window) = 0;
+    // Raises the window and gives it the keyboard focus.
+    virtual void activate(WindowId window, std::uint32_t time) = 0;
+    // Shows these pixels in the window from now on (also on expose).
+    virtual void present(WindowId window, const Picture& pixels) = 0;
+
+    virtual BoxId open_message_box(const MessageBoxSpec& spec) = 0;
+    virtual void close_message_box(BoxId box) = 0;
+
+    // Waits for the next event until the wall-clock deadline (none: wait for ever).
+    // Returns nothing when the deadline passed first.
+    virtual std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) = 0;
+    // True when a test script has run dry; the real display never does.
+    virtual bool script_exhausted() const { return false; }
+
+    virtual std::int64_t now_ms() = 0;
+    virtual LocalTime local_time(std::int64_t epoch_ms) = 0;
+    virtual LocaleValues locale_values() = 0;
+    virtual std::string executable_path() = 0;
+};
+
+}  // namespace osyl

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace osyl {
+
+struct LocalTime {
+    int hour = 0;  // 0..23
+    int minute = 0;
+    int second = 0;
+};
+
+// The user's time-format values. Each has a default for when it cannot be read.
+struct LocaleValues {
+    bool leading_zero = false;
+    bool twelve_hour = true;
+    bool marker_first = false;
+    char separator = ':';
+    std::string am = "am";
+    std::string pm = "pm";
+};
+
+// Derives the values from a strftime time format such as "%H:%M:%S" or "%I:%M:%S %p",
+// expanding %r, %T and %R first; returns false when it names no hour.
+bool locale_values_from_format(const std::string& t_fmt, const std::string& t_fmt_ampm,
+                               LocaleValues& values);
+
+// Reads the values of the C library's current LC_TIME.
+LocaleValues read_locale_values();
+
+// Wall-clock milliseconds since the epoch, and local time of day for such a moment.
+std::int64_t wall_clock_ms();
+LocalTime local_time_of(std::int64_t epoch_ms);
+
+}  // namespace osyl

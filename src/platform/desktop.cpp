@@ -1,0 +1,203 @@
+#include "platform/desktop.h"
+
+#include "platform/element.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace osyl {
+
+namespace {
+
+constexpr std::uint32_t double_click_ms = 500;
+constexpr int double_click_distance = 4;
+
+template <class T>
+void erase_value(std::vector<T*>& list, T* value) {
+    list.erase(std::remove(list.begin(), list.end(), value), list.end());
+}
+
+Point relative(Point screen, Rect window, Rect element) {
+    return {screen.x - window.left - element.left, screen.y - window.top - element.top};
+}
+
+void call_handler(Element& target, MouseInput::Action action, const MouseEvent& event) {
+    const MouseHandler& handler = action == MouseInput::Action::Down ? target.on_mouse_down
+                                  : action == MouseInput::Action::Up ? target.on_mouse_up
+                                                                     : target.on_mouse_move;
+    if (handler) handler(event);
+}
+
+}  // namespace
+
+Desktop::Desktop(Backend& backend) : m_backend(backend) {}
+
+Window* Desktop::find(WindowId id) const {
+    for (Window* window : m_windows)
+        if (window->id() == id) return window;
+    return nullptr;
+}
+
+void Desktop::attach(Window& window) {
+    m_windows.push_back(&window);
+    m_stacking.insert(m_stacking.begin(), &window);
+}
+
+void Desktop::detach(Window& window) {
+    if (m_captured_window == &window) cancel_capture();
+    if (m_active == &window) m_active = nullptr;
+    if (m_last_press_window == &window) m_last_press_window = nullptr;
+    erase_value(m_windows, &window);
+    erase_value(m_stacking, &window);
+}
+
+void Desktop::attach(Timer& timer) { m_timers.push_back(&timer); }
+void Desktop::detach(Timer& timer) { erase_value(m_timers, &timer); }
+
+void Desktop::run_guarded(const std::function<void()>& handler) {
+    if (m_guard)
+        m_guard(handler);
+    else
+        handler();
+}
+
+// Showing a hidden window runs its show handler first, while it is still invisible; an
+// error there is reported and the showing goes on.
+void Desktop::show(Window& window) {
+    if (!window.m_visible) {
+        if (window.on_show) run_guarded(window.on_show);
+        window.m_visible = true;
+        present(window);
+        m_backend.show_window(window.id());
+    }
+    activate(window);
+}
+
+void Desktop::hide(Window& window) {
+    if (!window.m_visible) return;
+    window.m_visible = false;
+    m_backend.hide_window(window.id());
+    if (m_active != &window) return;
+    m_active = nullptr;
+    for (auto it = m_stacking.rbegin(); it != m_stacking.rend(); ++it)
+        if ((*it)->visible()) return activate(**it);
+}
+
+void Desktop::close(Window& window) {
+    if (&window == main_window())
+        m_quit = true;
+    else
+        hide(window);
+}
+
+void Desktop::activate(Window& window, std::uint32_t time) {
+    raise(window);
+    m_active = &window;
+    m_backend.activate(window.id(), time);
+}
+
+void Desktop::raise(Window& window) {
+    erase_value(m_stacking, &window);
+    m_stacking.push_back(&window);
+}
+
+Window* Desktop::window_at(Point screen) const {
+    for (auto it = m_stacking.rbegin(); it != m_stacking.rend(); ++it)
+        if ((*it)->visible() && (*it)->bounds().contains(screen)) return *it;
+    return nullptr;
+}
+
+bool Desktop::is_double_click(const MouseInput& input, const Window& window) {
+    bool twice = m_last_press_window == &window &&
+                 input.time - m_last_press_time <= double_click_ms &&
+                 std::abs(input.screen.x - m_last_press_at.x) <= double_click_distance &&
+                 std::abs(input.screen.y - m_last_press_at.y) <= double_click_distance;
+    // A third press starts a new pair.
+    m_last_press_window = twice ? nullptr : &window;
+    m_last_press_time = input.time;
+    m_last_press_at = input.screen;
+    return twice;
+}
+
+// Mouse input goes to the element holding the capture, or else to the topmost element under
+// the pointer in the window under the pointer, or else to that window itself.
+void Desktop::deliver(const MouseInput& input) {
+    if (!m_input_enabled) return;
+    if (m_captured) return deliver_captured(input);
+    Window* window = window_at(input.screen);
+    if (!window) return;
+    bool double_click = false;
+    if (input.action == MouseInput::Action::Down) {
+        if (m_active != window) activate(*window, input.time);
+        if (input.button == Button::Left) double_click = is_double_click(input, *window);
+    }
+    deliver_to(*window, input, double_click);
+}
+
+void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_click) {
+    Point client{input.screen.x - window.left(), input.screen.y - window.top()};
+    Element* target = window.element_at(client);
+    MouseEvent event{input.button, input.modifiers, client, double_click};
+    if (!target) {
+        if (input.action == MouseInput::Action::Move && window.on_mouse_move)
+            window.on_mouse_move(event);
+        return;
+    }
+    event.position = relative(input.screen, window.bounds(), target->bounds());
+    if (input.action == MouseInput::Action::Down && input.button == Button::Left) {
+        m_captured = target;
+        m_captured_window = &window;
+    }
+    call_handler(*target, input.action, event);  // may move or hide things: touch nothing after
+}
+
+void Desktop::deliver_captured(const MouseInput& input) {
+    Element* target = m_captured;
+    MouseEvent event{input.button, input.modifiers,
+                     relative(input.screen, m_captured_window->bounds(), target->bounds()), false};
+    bool release = input.action == MouseInput::Action::Up && input.button == Button::Left;
+    if (release) cancel_capture();
+    call_handler(*target, input.action, event);
+}
+
+void Desktop::deliver(const KeyInput& input) {
+    if (!m_input_enabled) return;
+    Window* window = find(input.window);
+    if (window && window->visible() && window->on_key_down)
+        window->on_key_down(input.key_code, input.modifiers);
+}
+
+void Desktop::deliver(const FocusChange& change) { m_active = find(change.window); }
+
+void Desktop::deliver(const VisibilityChange& change) {
+    Window* window = find(change.window);
+    if (window) window->m_visible = change.visible;
+}
+
+void Desktop::present(Window& window) {
+    m_backend.present(window.id(), window.compose());
+    window.mark_presented();
+}
+
+void Desktop::present_changes() {
+    for (Window* window : m_windows)
+        if (window->dirty()) present(*window);
+}
+
+std::optional<std::int64_t> Desktop::next_timer_due() const {
+    std::optional<std::int64_t> due;
+    for (const Timer* timer : m_timers)
+        if (timer->enabled() && (!due || timer->due_ms() < *due)) due = timer->due_ms();
+    return due;
+}
+
+void Desktop::run_due_timers() {
+    std::int64_t now = m_backend.now_ms();
+    // A handler may open a report whose nested loop runs timers too; copy the list first.
+    std::vector<Timer*> timers = m_timers;
+    for (Timer* timer : timers) run_guarded([&] { timer->fire_if_due(now); });
+}
+
+}  // namespace osyl

@@ -1,0 +1,43 @@
+#include "platform/element.h"
+
+#include "platform/window.h"
+
+#include <utility>
+
+namespace osyl {
+
+Element::Element(Window& window, std::string name, Point position, Picture picture)
+    : m_window(window), m_name(std::move(name)),
+      m_bounds{position.x, position.y, picture.width(), picture.height()},
+      m_picture(std::move(picture)) {}
+
+void Element::set_left(int left) {
+    if (left == m_bounds.left) return;
+    moved({left, m_bounds.top, m_bounds.width, m_bounds.height});
+}
+
+void Element::set_top(int top) {
+    if (top == m_bounds.top) return;
+    moved({m_bounds.left, top, m_bounds.width, m_bounds.height});
+}
+
+void Element::set_picture(Picture picture) {
+    Rect bounds = m_bounds;
+    if (!picture.empty()) {
+        bounds.width = picture.width();
+        bounds.height = picture.height();
+    }
+    m_picture = std::move(picture);
+    if (bounds == m_bounds) {
+        m_window.invalidate();
+        return;
+    }
+    moved(bounds);
+}
+
+void Element::moved(Rect bounds) {
+    m_bounds = bounds;
+    m_window.element_bounds_changed();
+}
+
+}  // namespace osyl

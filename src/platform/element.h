@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/events.h"
+#include "platform/geometry.h"
+#include "platform/picture.h"
+
+#include <functional>
+#include <string>
+
+namespace osyl {
+
+class Window;
+
+// What a mouse handler receives: the position is relative to the element.
+struct MouseEvent {
+    Button button = Button::Left;
+    Modifiers modifiers = 0;
+    Point position;
+    bool double_click = false;
+};
+
+using MouseHandler = std::function<void(const MouseEvent&)>;
+
+// A picture at a position in its window, sized to the picture.
+class Element {
+public:
+    Element(Window& window, std::string name, Point position, Picture picture);
+    Element(const Element&) = delete;
+    Element& operator=(const Element&) = delete;
+
+    const std::string& name() const { return m_name; }
+    int left() const { return m_bounds.left; }
+    int top() const { return m_bounds.top; }
+    Rect bounds() const { return m_bounds; }
+    bool visible() const { return m_visible; }
+    const Picture& picture() const { return m_picture; }
+
+    void set_left(int left);
+    void set_top(int top);
+    // An empty picture keeps the element's size; any other resizes it.
+    void set_picture(Picture picture);
+
+    MouseHandler on_mouse_down;
+    MouseHandler on_mouse_up;
+    MouseHandler on_mouse_move;
+
+private:
+    friend class Window;
+    void moved(Rect bounds);
+    // Window auto-size moves every element at once, without re-fitting after each one.
+    void shift(int dx, int dy) {
+        m_bounds.left += dx;
+        m_bounds.top += dy;
+    }
+
+    Window& m_window;
+    std::string m_name;
+    Rect m_bounds;
+    bool m_visible = true;
+    Picture m_picture;
+};
+
+}  // namespace osyl

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/geometry.h"
+
+#include <cstdint>
+#include <variant>
+
+namespace osyl {
+
+// The backend's handle of a window; 0 is none.
+using WindowId = std::uint32_t;
+using BoxId = std::uint32_t;
+
+enum class Button { Left, Right, Middle };
+
+// Modifier state, as bits.
+enum Modifier : unsigned {
+    Shift = 1U << 0,
+    Ctrl = 1U << 1,
+    Alt = 1U << 2,
+    LeftHeld = 1U << 3,
+    RightHeld = 1U << 4,
+    MiddleHeld = 1U << 5,
+};
+using Modifiers = unsigned;
+
+inline constexpr int key_insert = 45;  // virtual key code of Insert
+
+// Pointer input in screen coordinates; the core finds the window and element.
+struct MouseInput {
+    enum class Action { Down, Up, Move };
+    Action action = Action::Move;
+    Button button = Button::Left;
+    Point screen;
+    Modifiers modifiers = 0;
+    std::uint32_t time = 0;  // milliseconds, for double clicks
+};
+
+// A key press delivered to the window that has the keyboard focus.
+struct KeyInput {
+    WindowId window = 0;
+    int key_code = 0;
+    Modifiers modifiers = 0;
+};
+
+// The window manager's close command (WM_DELETE_WINDOW, Alt+F4).
+struct CloseRequest {
+    WindowId window = 0;
+};
+
+// Keyboard focus moved to one of our windows (or away from all of them: window 0).
+struct FocusChange {
+    WindowId window = 0;
+};
+
+// The window manager showed or hid one of our windows itself (minimise, restore).
+struct VisibilityChange {
+    WindowId window = 0;
+    bool visible = false;
+};
+
+struct BoxDismissed {
+    BoxId box = 0;
+};
+
+// Log-off, shut-down, a terminating signal, or a lost display connection.
+struct QuitRequest {};
+
+// The user's time-format settings may have changed.
+struct SettingsChanged {};
+
+using Event = std::variant<MouseInput, KeyInput, CloseRequest, FocusChange, VisibilityChange,
+                           BoxDismissed, QuitRequest, SettingsChanged>;
+
+}  // namespace osyl

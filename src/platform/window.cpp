@@ -1,0 +1,88 @@
+#include "platform/window.h"
+
+#include "platform/desktop.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+namespace osyl {
+
+Window::Window(Desktop& desktop, WindowSpec spec, AutoSize auto_size)
+    : m_desktop(desktop), m_name(spec.name), m_bounds(spec.bounds), m_auto_size(auto_size) {
+    m_id = desktop.backend().create_window(spec);
+    desktop.attach(*this);
+}
+
+Window::~Window() {
+    m_desktop.detach(*this);
+    m_desktop.backend().destroy_window(m_id);
+}
+
+Element& Window::add(std::string name, Point position, Picture picture) {
+    m_elements.push_back(std::make_unique<Element>(*this, std::move(name), position, std::move(picture)));
+    element_bounds_changed();
+    return *m_elements.back();
+}
+
+Element* Window::find(const std::string& name) const {
+    for (const auto& element : m_elements)
+        if (element->name() == name) return element.get();
+    return nullptr;
+}
+
+Element* Window::element_at(Point client) const {
+    for (auto it = m_elements.rbegin(); it != m_elements.rend(); ++it)
+        if ((*it)->visible() && (*it)->bounds().contains(client)) return it->get();
+    return nullptr;
+}
+
+void Window::set_left(int left) {
+    if (left != m_bounds.left) set_bounds({left, m_bounds.top, m_bounds.width, m_bounds.height});
+}
+
+void Window::set_top(int top) {
+    if (top != m_bounds.top) set_bounds({m_bounds.left, top, m_bounds.width, m_bounds.height});
+}
+
+void Window::set_bounds(Rect bounds) {
+    m_bounds = bounds;
+    m_desktop.backend().set_bounds(m_id, bounds);
+}
+
+void Window::show() { m_desktop.show(*this); }
+void Window::hide() { m_desktop.hide(*this); }
+void Window::close() { m_desktop.close(*this); }
+
+Picture Window::compose() const {
+    Picture canvas(m_bounds.width, m_bounds.height, button_face);
+    for (const auto& element : m_elements)
+        if (element->visible()) canvas.blit(element->picture(), element->left(), element->top());
+    return canvas;
+}
+
+void Window::element_bounds_changed() {
+    invalidate();
+    if (m_auto_size == AutoSize::Yes) fit_to_elements();
+}
+
+// Moves the elements so that their bounding box starts at the client origin and makes the
+// window exactly that big.
+void Window::fit_to_elements() {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    for (const auto& element : m_elements) {
+        if (!element->visible()) continue;
+        Rect r = element->bounds();
+        left = std::min(left, r.left);
+        top = std::min(top, r.top);
+        right = std::max(right, r.right());
+        bottom = std::max(bottom, r.bottom());
+    }
+    if (left > right) return;
+    if (left != 0 || top != 0)
+        for (auto& element : m_elements) element->shift(-left, -top);
+    Rect fitted{m_bounds.left, m_bounds.top, right - left, bottom - top};
+    if (fitted != m_bounds) set_bounds(fitted);
+}
+
+}  // namespace osyl

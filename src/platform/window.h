@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/backend.h"
+#include "platform/element.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace osyl {
+
+class Desktop;
+
+enum class AutoSize { No, Yes };
+
+// The colour a window shows where no element covers it.
+inline constexpr Rgb button_face = 0xF0F0F0;
+
+// A borderless top-level window holding an ordered list of elements; later elements lie
+// above earlier ones.
+class Window {
+public:
+    Window(Desktop& desktop, WindowSpec spec, AutoSize auto_size);
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    Element& add(std::string name, Point position, Picture picture);
+    Element* find(const std::string& name) const;
+    const std::vector<std::unique_ptr<Element>>& elements() const { return m_elements; }
+    // The topmost visible element under a point in client coordinates.
+    Element* element_at(Point client) const;
+
+    const std::string& name() const { return m_name; }
+    WindowId id() const { return m_id; }
+    Rect bounds() const { return m_bounds; }
+    int left() const { return m_bounds.left; }
+    int top() const { return m_bounds.top; }
+    bool visible() const { return m_visible; }
+    Desktop& desktop() const { return m_desktop; }
+
+    void set_left(int left);
+    void set_top(int top);
+    void show();
+    void hide();
+    // The close command: hides a secondary window, ends the program for the main one.
+    void close();
+
+    Picture compose() const;
+    bool dirty() const { return m_dirty; }
+    void invalidate() { m_dirty = true; }
+    void mark_presented() { m_dirty = false; }
+    void element_bounds_changed();
+
+    // Handlers of the window itself.
+    std::function<void()> on_show;
+    std::function<void(int key_code, Modifiers modifiers)> on_key_down;
+    MouseHandler on_mouse_move;
+
+private:
+    friend class Desktop;
+    void fit_to_elements();
+    void set_bounds(Rect bounds);
+
+    Desktop& m_desktop;
+    std::string m_name;
+    Rect m_bounds;
+    AutoSize m_auto_size;
+    WindowId m_id = 0;
+    bool m_visible = false;
+    bool m_dirty = true;
+    std::vector<std::unique_ptr<Element>> m_elements;
+};
+
+}  // namespace osyl

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <signal.h>
+
+#include <optional>
+
+namespace osyl::x11 {
+
+// Turns SIGTERM, SIGINT and SIGHUP into readable data on a descriptor that the event loop
+// polls with the display connection. The signals are blocked while the watch lives.
+class SignalWatch {
+public:
+    SignalWatch();
+    SignalWatch(const SignalWatch&) = delete;
+    SignalWatch& operator=(const SignalWatch&) = delete;
+    ~SignalWatch();
+
+    int fd() const { return m_fd; }
+    // The next signal that arrived, or nothing.
+    std::optional<int> take() const;
+
+private:
+    sigset_t m_old_mask{};
+    int m_fd = -1;
+};
+
+}  // namespace osyl::x11

@@ -1,0 +1,169 @@
+#include "platform/x11/x11_connection.h"
+
+#include "platform/errors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace osyl::x11 {
+
+namespace {
+
+constexpr std::array<const char*, static_cast<std::size_t>(Atom::Count)> atom_names{
+    "WM_PROTOCOLS",
+    "WM_DELETE_WINDOW",
+    "WM_CLIENT_LEADER",
+    "UTF8_STRING",
+    "_NET_WM_NAME",
+    "_NET_WM_ICON",
+    "_NET_WM_PID",
+    "_NET_WM_STATE",
+    "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_SKIP_PAGER",
+    "_NET_WM_STATE_MODAL",
+    "_NET_WM_WINDOW_TYPE",
+    "_NET_WM_WINDOW_TYPE_NORMAL",
+    "_NET_WM_WINDOW_TYPE_DIALOG",
+    "_NET_ACTIVE_WINDOW",
+    "_NET_SUPPORTING_WM_CHECK",
+    "_NET_SUPPORTED",
+    "_MOTIF_WM_HINTS",
+};
+
+std::string display_name() {
+    const char* value = std::getenv("DISPLAY");
+    if (value == nullptr || *value == '\0') return {};
+    return value;
+}
+
+std::string quoted(const std::string& display) {
+    return display.empty() ? "(DISPLAY is not set)" : "\"" + display + "\"";
+}
+
+const xcb_visualtype_t* find_visual(const xcb_screen_t& screen, std::uint8_t& depth) {
+    for (auto d = xcb_screen_allowed_depths_iterator(&screen); d.rem != 0; xcb_depth_next(&d)) {
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem != 0; xcb_visualtype_next(&v)) {
+            if (v.data->visual_id == screen.root_visual) {
+                depth = d.data->depth;
+                return v.data;
+            }
+        }
+    }
+    return nullptr;
+}
+
+const xcb_format_t* find_format(const xcb_setup_t& setup, std::uint8_t depth) {
+    for (auto f = xcb_setup_pixmap_formats_iterator(&setup); f.rem != 0; xcb_format_next(&f)) {
+        if (f.data->depth == depth) return f.data;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Connection::Connection() {
+    std::string display = display_name();
+    int screen_number = 0;
+    m_conn.reset(xcb_connect(display.empty() ? nullptr : display.c_str(), &screen_number));
+    if (display.empty() || xcb_connection_has_error(get()) != 0) {
+        throw DisplayError("Cannot open X display " + quoted(display));
+    }
+    const xcb_setup_t* setup = xcb_get_setup(get());
+    auto roots = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screen_number && roots.rem != 0; ++i) xcb_screen_next(&roots);
+    if (roots.rem == 0) throw DisplayError("Cannot open X display " + quoted(display));
+    m_screen = roots.data;
+    check_visual(display);
+    m_max_request_bytes = static_cast<std::size_t>(xcb_get_maximum_request_length(get())) * 4;
+    intern_atoms();
+}
+
+void Connection::check_visual(const std::string& display) {
+    std::uint8_t depth = 0;
+    const xcb_visualtype_t* visual = find_visual(*m_screen, depth);
+    const xcb_format_t* format = find_format(*xcb_get_setup(get()), depth);
+    bool usable = visual != nullptr && format != nullptr &&
+                  visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR && (depth == 24 || depth == 32) &&
+                  (format->bits_per_pixel == 24 || format->bits_per_pixel == 32);
+    if (!usable) {
+        throw DisplayError("The X display " + quoted(display) + " has a " +
+                           std::to_string(depth) +
+                           "-bit root visual; a 24- or 32-bit TrueColor visual is needed");
+    }
+    m_format.bits_per_pixel = format->bits_per_pixel;
+    m_format.scanline_pad = format->scanline_pad;
+    m_format.msb_first = xcb_get_setup(get())->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    m_format.red_mask = visual->red_mask;
+    m_format.green_mask = visual->green_mask;
+    m_format.blue_mask = visual->blue_mask;
+}
+
+void Connection::intern_atoms() {
+    std::array<xcb_intern_atom_cookie_t, atom_names.size()> cookies{};
+    for (std::size_t i = 0; i < atom_names.size(); ++i) {
+        cookies[i] = xcb_intern_atom(get(), 0, static_cast<std::uint16_t>(std::strlen(atom_names[i])),
+                                     atom_names[i]);
+    }
+    for (std::size_t i = 0; i < atom_names.size(); ++i) {
+        XReply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(get(), cookies[i], nullptr)};
+        if (!reply) throw DisplayError("The X display closed the connection");
+        m_atoms[i] = reply->atom;
+    }
+}
+
+void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc,
+                             const Picture& picture) const {
+    if (picture.empty()) return;
+    std::size_t stride = row_bytes(m_format, picture.width());
+    int band = rows_per_band(m_max_request_bytes, stride);
+    for (int top = 0; top < picture.height(); top += band) {
+        int rows = std::min(band, picture.height() - top);
+        std::vector<std::uint8_t> data = pack_rows(picture, top, rows, m_format);
+        xcb_put_image(get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc,
+                      static_cast<std::uint16_t>(picture.width()), static_cast<std::uint16_t>(rows),
+                      0, static_cast<std::int16_t>(top), 0, m_screen->root_depth,
+                      static_cast<std::uint32_t>(data.size()), data.data());
+    }
+}
+
+void Connection::set_string(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                            const std::string& text) const {
+    xcb_change_property(get(), XCB_PROP_MODE_REPLACE, window, property, type, 8,
+                        static_cast<std::uint32_t>(text.size()), text.data());
+}
+
+void Connection::set_u32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                         std::span<const std::uint32_t> values) const {
+    xcb_change_property(get(), XCB_PROP_MODE_REPLACE, window, property, type, 32,
+                        static_cast<std::uint32_t>(values.size()), values.data());
+}
+
+void Connection::set_caption(xcb_window_t window, const std::string& caption) const {
+    set_string(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, caption);
+    set_string(window, atom(Atom::NetWmName), atom(Atom::Utf8String), caption);
+}
+
+xcb_window_t Connection::wm_check_window(xcb_window_t on) const {
+    auto cookie = xcb_get_property(get(), 0, on, atom(Atom::NetSupportingWmCheck),
+                                   XCB_ATOM_WINDOW, 0, 1);
+    XReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(get(), cookie, nullptr)};
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return 0;
+    return *static_cast<xcb_window_t*>(xcb_get_property_value(reply.get()));
+}
+
+bool Connection::wm_supports(Atom hint) const {
+    // The check window names itself while the window manager lives; a stale property
+    // left by one that died points at a window that is gone.
+    xcb_window_t check = wm_check_window(root());
+    if (check == 0 || wm_check_window(check) != check) return false;
+    auto cookie = xcb_get_property(get(), 0, root(), atom(Atom::NetSupported), XCB_ATOM_ATOM, 0,
+                                   4096);
+    XReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(get(), cookie, nullptr)};
+    if (!reply || reply->format != 32) return false;
+    auto* atoms = static_cast<xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    int count = xcb_get_property_value_length(reply.get()) / 4;
+    return std::find(atoms, atoms + count, atom(hint)) != atoms + count;
+}
+
+}  // namespace osyl::x11

@@ -1,0 +1,116 @@
+#pragma once
+
+// Internal to the X11 backend: only its .cpp files include this header.
+
+#include "platform/picture.h"
+#include "platform/x11/pixel_format.h"
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+
+namespace osyl::x11 {
+
+// Owns one server-side id and frees it with Free when it dies.
+template <auto Free>
+class XOwned {
+public:
+    XOwned() = default;
+    XOwned(xcb_connection_t* conn, std::uint32_t id) : m_conn(conn), m_id(id) {}
+    XOwned(XOwned&& o) noexcept : m_conn(o.m_conn), m_id(std::exchange(o.m_id, 0)) {}
+    XOwned& operator=(XOwned o) noexcept {
+        std::swap(m_conn, o.m_conn);
+        std::swap(m_id, o.m_id);
+        return *this;
+    }
+    ~XOwned() {
+        if (m_id != 0) Free(m_conn, m_id);
+    }
+    std::uint32_t id() const { return m_id; }
+
+private:
+    xcb_connection_t* m_conn = nullptr;
+    std::uint32_t m_id = 0;
+};
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using XReply = std::unique_ptr<T, FreeDeleter>;  // replies, events and errors
+
+enum class Atom {
+    WmProtocols,
+    WmDeleteWindow,
+    WmClientLeader,
+    Utf8String,
+    NetWmName,
+    NetWmIcon,
+    NetWmPid,
+    NetWmState,
+    NetWmStateSkipTaskbar,
+    NetWmStateSkipPager,
+    NetWmStateModal,
+    NetWmWindowType,
+    NetWmWindowTypeNormal,
+    NetWmWindowTypeDialog,
+    NetActiveWindow,
+    NetSupportingWmCheck,
+    NetSupported,
+    MotifWmHints,
+    Count,
+};
+
+// The connection to the display with what every request needs: the screen, the atoms,
+// the pixel format of the root visual and the request size limit.
+class Connection {
+public:
+    // Opens $DISPLAY; throws DisplayError when that fails or the root visual is not
+    // 24- or 32-bit TrueColor.
+    Connection();
+
+    xcb_connection_t* get() const { return m_conn.get(); }
+    const xcb_screen_t& screen() const { return *m_screen; }
+    xcb_window_t root() const { return m_screen->root; }
+    xcb_atom_t atom(Atom a) const { return m_atoms[static_cast<std::size_t>(a)]; }
+    std::uint32_t pixel(Rgb colour) const { return pixel_value(m_format, colour); }
+    std::uint32_t generate_id() const { return xcb_generate_id(get()); }
+    bool has_error() const { return xcb_connection_has_error(get()) != 0; }
+    int fd() const { return xcb_get_file_descriptor(get()); }
+    void flush() const { xcb_flush(get()); }
+
+    // Uploads the picture at the drawable's origin in bands that each fit one request.
+    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture) const;
+
+    void set_string(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                    const std::string& text) const;
+    void set_u32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                 std::span<const std::uint32_t> values) const;
+    // WM_NAME and _NET_WM_NAME.
+    void set_caption(xcb_window_t window, const std::string& caption) const;
+
+    // True when an EWMH window manager runs and lists the hint in _NET_SUPPORTED.
+    bool wm_supports(Atom hint) const;
+
+private:
+    struct Disconnect {
+        void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+    };
+    void check_visual(const std::string& display);
+    void intern_atoms();
+    xcb_window_t wm_check_window(xcb_window_t on) const;
+
+    std::unique_ptr<xcb_connection_t, Disconnect> m_conn;
+    xcb_screen_t* m_screen = nullptr;
+    std::array<xcb_atom_t, static_cast<std::size_t>(Atom::Count)> m_atoms{};
+    PixelFormat m_format;
+    std::size_t m_max_request_bytes = 0;
+};
+
+}  // namespace osyl::x11

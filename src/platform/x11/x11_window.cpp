@@ -1,0 +1,185 @@
+#include "platform/x11/x11_window.h"
+
+#include <xcb/xcb_icccm.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace osyl::x11 {
+
+namespace {
+
+constexpr Rgb button_face = 0xF0F0F0;
+
+constexpr std::uint32_t window_events =
+    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+    XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE |
+    XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+
+std::uint16_t extent(int value) { return static_cast<std::uint16_t>(std::clamp(value, 1, 32767)); }
+
+std::string host_name() {
+    std::array<char, HOST_NAME_MAX + 1> name{};
+    if (gethostname(name.data(), name.size() - 1) != 0) return {};
+    return name.data();
+}
+
+}  // namespace
+
+bool MapTracker::request(bool visible) {
+    if (visible == m_expected) return false;
+    m_expected = visible;
+    ++(visible ? m_pending_maps : m_pending_unmaps);
+    return true;
+}
+
+bool MapTracker::notified(bool mapped) {
+    m_mapped = mapped;
+    int& pending = mapped ? m_pending_maps : m_pending_unmaps;
+    if (pending > 0) {
+        --pending;
+        return false;
+    }
+    m_expected = mapped;
+    return true;
+}
+
+void set_common_properties(const Connection& conn, xcb_window_t window, xcb_window_t leader) {
+    xcb_icccm_wm_hints_t hints{};
+    xcb_icccm_wm_hints_set_input(&hints, 1);
+    xcb_icccm_wm_hints_set_normal(&hints);
+    xcb_icccm_wm_hints_set_window_group(&hints, leader);
+    xcb_icccm_set_wm_hints(conn.get(), window, &hints);
+
+    std::array<std::uint32_t, 1> leader_value{leader};
+    conn.set_u32(window, conn.atom(Atom::WmClientLeader), XCB_ATOM_WINDOW, leader_value);
+    static constexpr char wm_class[] = "osyl\0Osyl";  // instance and class, each NUL-ended
+    xcb_icccm_set_wm_class(conn.get(), window, sizeof wm_class, wm_class);
+    std::array<std::uint32_t, 1> pid{static_cast<std::uint32_t>(getpid())};
+    conn.set_u32(window, conn.atom(Atom::NetWmPid), XCB_ATOM_CARDINAL, pid);
+    conn.set_string(window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, host_name());
+    std::array<xcb_atom_t, 1> protocols{conn.atom(Atom::WmDeleteWindow)};
+    xcb_icccm_set_wm_protocols(conn.get(), window, conn.atom(Atom::WmProtocols), 1,
+                               protocols.data());
+}
+
+void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect bounds) {
+    xcb_size_hints_t hints{};
+    xcb_icccm_size_hints_set_position(&hints, 1, bounds.left, bounds.top);
+    xcb_icccm_size_hints_set_size(&hints, 1, bounds.width, bounds.height);
+    xcb_icccm_size_hints_set_min_size(&hints, bounds.width, bounds.height);
+    xcb_icccm_size_hints_set_max_size(&hints, bounds.width, bounds.height);
+    xcb_icccm_size_hints_set_win_gravity(&hints, XCB_GRAVITY_NORTH_WEST);
+    xcb_icccm_set_wm_normal_hints(conn.get(), window, &hints);
+}
+
+TopWindow::TopWindow(const Connection& conn, const WindowBase& base, const WindowSpec& spec,
+                     xcb_window_t transient_for)
+    : m_conn(conn), m_base(base), m_bounds(spec.bounds) {
+    xcb_window_t id = conn.generate_id();
+    std::array<std::uint32_t, 3> values{conn.pixel(button_face), window_events, base.cursor};
+    xcb_create_window(conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(),
+                      static_cast<std::int16_t>(m_bounds.left),
+                      static_cast<std::int16_t>(m_bounds.top), extent(m_bounds.width),
+                      extent(m_bounds.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      conn.screen().root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
+    m_window = XOwned<xcb_destroy_window>(conn.get(), id);
+
+    set_common_properties(conn, id, base.leader);
+    set_fixed_size_hints(conn, id, m_bounds);
+    // No title bar and no frame: the outer size is the client size.
+    std::array<std::uint32_t, 5> motif{2, 0, 0, 0, 0};  // flags: decorations; decorations: none
+    conn.set_u32(id, conn.atom(Atom::MotifWmHints), conn.atom(Atom::MotifWmHints), motif);
+    std::array<xcb_atom_t, 1> type{conn.atom(Atom::NetWmWindowTypeNormal)};
+    conn.set_u32(id, conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
+    if (spec.role == WindowRole::Main) {
+        set_main_properties(spec);
+    } else {
+        set_popup_properties(spec, transient_for);
+    }
+}
+
+void TopWindow::set_main_properties(const WindowSpec& spec) const {
+    m_conn.set_caption(id(), spec.title);
+    const IconImage& icon = spec.icon;
+    if (icon.width <= 0 || icon.height <= 0 ||
+        icon.argb.size() != static_cast<std::size_t>(icon.width) * icon.height) {
+        return;
+    }
+    std::vector<std::uint32_t> data{static_cast<std::uint32_t>(icon.width),
+                                    static_cast<std::uint32_t>(icon.height)};
+    data.insert(data.end(), icon.argb.begin(), icon.argb.end());
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmIcon), XCB_ATOM_CARDINAL, data);
+}
+
+void TopWindow::set_popup_properties(const WindowSpec& spec, xcb_window_t transient_for) const {
+    m_conn.set_caption(id(), spec.name);
+    std::array<xcb_atom_t, 2> state{m_conn.atom(Atom::NetWmStateSkipTaskbar),
+                                    m_conn.atom(Atom::NetWmStateSkipPager)};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmState), XCB_ATOM_ATOM, state);
+    xcb_icccm_set_wm_transient_for(m_conn.get(), id(), transient_for);
+}
+
+void TopWindow::set_bounds(Rect bounds) {
+    if (bounds == m_bounds) return;
+    m_bounds = bounds;
+    // Hints first, so a window manager never sees the new size outside the allowed range.
+    set_fixed_size_hints(m_conn, id(), bounds);
+    std::array<std::uint32_t, 4> values{static_cast<std::uint32_t>(bounds.left),
+                                        static_cast<std::uint32_t>(bounds.top),
+                                        extent(bounds.width), extent(bounds.height)};
+    xcb_configure_window(m_conn.get(), id(),
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values.data());
+}
+
+void TopWindow::show() {
+    if (m_map.request(true)) xcb_map_window(m_conn.get(), id());
+}
+
+void TopWindow::hide() {
+    m_map.request(false);
+    xcb_unmap_window(m_conn.get(), id());
+    // A window the window manager has iconified is unmapped already; this synthetic
+    // notification withdraws it all the same.
+    xcb_unmap_notify_event_t event{};
+    event.response_type = XCB_UNMAP_NOTIFY;
+    event.event = m_conn.root();
+    event.window = id();
+    send_to_root(m_conn, &event, sizeof event);
+}
+
+void send_to_root(const Connection& conn, const void* event, std::size_t size) {
+    std::array<char, 32> wire{};  // SendEvent always carries 32 bytes
+    std::memcpy(wire.data(), event, std::min(size, wire.size()));
+    xcb_send_event(conn.get(), 0, conn.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   wire.data());
+}
+
+void TopWindow::present(const Picture& pixels) {
+    m_picture = pixels;
+    repaint();
+}
+
+void TopWindow::repaint() const {
+    m_conn.put_picture(id(), m_base.gc, m_picture);
+    // The button face shows where the picture does not reach.
+    if (m_picture.width() < m_bounds.width) {
+        xcb_clear_area(m_conn.get(), 0, id(), static_cast<std::int16_t>(m_picture.width()), 0, 0,
+                       0);
+    }
+    if (m_picture.height() < m_bounds.height) {
+        xcb_clear_area(m_conn.get(), 0, id(), 0, static_cast<std::int16_t>(m_picture.height()), 0,
+                       0);
+    }
+}
+
+}  // namespace osyl::x11

@@ -1,0 +1,72 @@
+#pragma once
+
+// Internal to the X11 backend.
+
+#include "platform/backend.h"
+#include "platform/x11/x11_connection.h"
+
+namespace osyl::x11 {
+
+// What every window of the program is created with.
+struct WindowBase {
+    xcb_window_t leader = 0;  // the hidden group leader
+    xcb_cursor_t cursor = 0;
+    xcb_gcontext_t gc = 0;    // for uploading pictures
+};
+
+// Tells the notifications our own map and unmap requests cause from those of a window
+// manager (minimise, restore).
+class MapTracker {
+public:
+    // Our request; returns whether it changes what the server will show.
+    bool request(bool visible);
+    // A MapNotify or UnmapNotify arrived; returns true when the window manager caused it.
+    bool notified(bool mapped);
+    bool mapped() const { return m_mapped; }
+    bool will_be_mapped() const { return m_expected; }
+
+private:
+    bool m_mapped = false;    // as last notified
+    bool m_expected = false;  // once our requests are done
+    int m_pending_maps = 0;
+    int m_pending_unmaps = 0;
+};
+
+// A top-level window: ordinary, managed, undecorated, at a fixed place and size.
+class TopWindow {
+public:
+    TopWindow(const Connection& conn, const WindowBase& base, const WindowSpec& spec,
+              xcb_window_t transient_for);
+
+    xcb_window_t id() const { return m_window.id(); }
+    void set_bounds(Rect bounds);
+    void show();
+    void hide();
+    void present(const Picture& pixels);
+    void repaint() const;
+    MapTracker& map_state() { return m_map; }
+
+private:
+    void set_size_hints() const;
+    void set_main_properties(const WindowSpec& spec) const;
+    void set_popup_properties(const WindowSpec& spec, xcb_window_t transient_for) const;
+
+    const Connection& m_conn;
+    WindowBase m_base;
+    XOwned<xcb_destroy_window> m_window;
+    Rect m_bounds;
+    Picture m_picture;
+    MapTracker m_map;
+};
+
+// Sets the properties every window of ours carries: group, client leader, class, pid,
+// and the close protocol.
+void set_common_properties(const Connection& conn, xcb_window_t window, xcb_window_t leader);
+
+// Places the window at a fixed position and size that the window manager must keep.
+void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect bounds);
+
+// Sends an event to the window manager through the root window.
+void send_to_root(const Connection& conn, const void* event, std::size_t size);
+
+}  // namespace osyl::x11

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace osyl {
+
+// The folder of the executable: its path up to and including the last "/"; empty if none.
+std::string executable_folder(std::string_view exe_path);
+
+// Where a skin file lives: the executable's folder followed by a relative name such as
+// "skin/c0.bmp".
+std::string skin_file_path(std::string_view exe_path, std::string_view relative_name);
+
+// The running executable's full path from /proc/self/exe; empty if it cannot be read.
+std::string current_executable_path();
+
+}  // namespace osyl

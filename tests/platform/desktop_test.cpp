@@ -1,0 +1,166 @@
+#include "platform/desktop.h"
+#include "platform/element.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace osyl {
+namespace {
+
+// Two plain windows whose elements write down every mouse event they receive.
+class DeliveryTest : public testing::Test {
+protected:
+    DeliveryTest()
+        : desktop(backend),
+          upper(desktop, {"Upper", {0, 0, 100, 50}, WindowRole::Main, "t", {}}, AutoSize::No),
+          lower(desktop, {"Lower", {0, 100, 100, 50}, WindowRole::Popup, "", {}}, AutoSize::No) {
+        watch(upper.add("a", {0, 0}, Picture(20, 20, 1)));
+        watch(upper.add("b", {30, 0}, Picture(20, 20, 2)));
+        watch(upper.add("b_over_a", {10, 10}, Picture(20, 20, 3)));
+        watch(lower.add("c", {0, 0}, Picture(20, 20, 4)));
+        upper.on_mouse_move = [this](const MouseEvent&) { log.push_back("Upper:move"); };
+        upper.show();
+        lower.show();
+    }
+
+    void watch(Element& element) {
+        std::string name = element.name();
+        element.on_mouse_down = [this, name](const MouseEvent& e) {
+            log.push_back(name + (e.double_click ? ":double" : ":down"));
+        };
+        element.on_mouse_up = [this, name](const MouseEvent&) { log.push_back(name + ":up"); };
+        element.on_mouse_move = [this, name](const MouseEvent& e) {
+            log.push_back(name + ":move@" + std::to_string(e.position.x) + "," + std::to_string(e.position.y));
+        };
+    }
+
+    void mouse(MouseInput::Action action, Point at, Button button = Button::Left, std::uint32_t time = 0) {
+        desktop.deliver(MouseInput{action, button, at, 0, time});
+    }
+
+    HeadlessBackend backend;
+    Desktop desktop;
+    Window upper;
+    Window lower;
+    std::vector<std::string> log;
+};
+
+using Action = MouseInput::Action;
+using Log = std::vector<std::string>;
+
+TEST_F(DeliveryTest, TopmostElementGetsTheEventAndEmptySpaceGoesToTheWindow) {
+    mouse(Action::Move, {15, 15});  // a and b_over_a overlap here; the later one is on top
+    mouse(Action::Move, {5, 5});
+    mouse(Action::Move, {90, 40});
+    EXPECT_EQ(log, (Log{"b_over_a:move@5,5", "a:move@5,5", "Upper:move"}));
+}
+
+TEST_F(DeliveryTest, LeftPressCapturesUntilReleaseEvenOutsideTheWindow) {
+    mouse(Action::Down, {5, 5});
+    mouse(Action::Move, {35, 5});     // over b
+    mouse(Action::Move, {500, 500});  // outside every window
+    mouse(Action::Up, {5, 110});      // over the other window
+    mouse(Action::Move, {35, 5});
+    EXPECT_EQ(log, (Log{"a:down", "a:move@35,5", "a:move@500,500", "a:up", "b:move@5,5"}));
+}
+
+TEST_F(DeliveryTest, RightAndMiddleReleasesGoWhereThePointerIsInWhicheverWindow) {
+    mouse(Action::Down, {5, 5}, Button::Right);
+    mouse(Action::Up, {35, 5}, Button::Right);
+    mouse(Action::Down, {35, 5}, Button::Middle);
+    mouse(Action::Up, {5, 105}, Button::Middle);
+    mouse(Action::Down, {5, 5}, Button::Right);
+    mouse(Action::Up, {300, 300}, Button::Right);  // over nothing: lost
+    EXPECT_EQ(log, (Log{"a:down", "b:up", "b:down", "c:up", "a:down"}));
+}
+
+TEST_F(DeliveryTest, SecondQuickPressIsMarkedDoubleAndAThirdStartsAgain) {
+    mouse(Action::Down, {5, 5}, Button::Left, 1000);
+    mouse(Action::Up, {5, 5}, Button::Left, 1050);
+    mouse(Action::Down, {6, 5}, Button::Left, 1200);
+    mouse(Action::Up, {6, 5}, Button::Left, 1250);
+    mouse(Action::Down, {6, 5}, Button::Left, 1300);
+    mouse(Action::Up, {6, 5}, Button::Left, 1350);
+    mouse(Action::Down, {6, 5}, Button::Left, 3000);
+    EXPECT_EQ(log, (Log{"a:down", "a:up", "a:double", "a:up", "a:down", "a:up", "a:down"}));
+}
+
+TEST_F(DeliveryTest, CancelledCaptureSendsTheReleaseToWhatIsUnderThePointer) {
+    mouse(Action::Down, {5, 5});
+    desktop.cancel_capture();
+    mouse(Action::Up, {35, 5});
+    EXPECT_EQ(log, (Log{"a:down", "b:up"}));
+}
+
+TEST_F(DeliveryTest, DisabledWindowsIgnoreInput) {
+    desktop.set_input_enabled(false);
+    mouse(Action::Down, {5, 5});
+    mouse(Action::Move, {5, 5});
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(DeliveryTest, PressOnInactiveWindowActivatesIt) {
+    upper.show();
+    EXPECT_EQ(desktop.active_window(), &upper);
+    mouse(Action::Down, {5, 105}, Button::Right);
+    EXPECT_EQ(desktop.active_window(), &lower);
+    EXPECT_EQ(backend.focused_window(), "Lower");
+    EXPECT_EQ(log, (Log{"c:down"}));
+}
+
+TEST_F(DeliveryTest, ClosingSecondaryWindowHidesItAndActivatesTheOther) {
+    lower.show();
+    lower.close();
+    EXPECT_FALSE(lower.visible());
+    EXPECT_FALSE(backend.window("Lower").shown);
+    EXPECT_EQ(desktop.active_window(), &upper);
+    EXPECT_FALSE(desktop.quit_requested());
+    upper.close();
+    EXPECT_TRUE(desktop.quit_requested());
+}
+
+TEST(ElementAutoSize, TakesThePictureSizeButNotFromAnEmptyPicture) {
+    HeadlessBackend backend;
+    Desktop desktop(backend);
+    Window window(desktop, {"W", {0, 0, 50, 50}, WindowRole::Main, "", {}}, AutoSize::No);
+    Element& element = window.add("e", {3, 4}, Picture(12, 12));
+    element.set_picture(Picture(16, 10, 7));
+    EXPECT_EQ(element.bounds(), (Rect{3, 4, 16, 10}));
+    element.set_picture(Picture());
+    EXPECT_EQ(element.bounds(), (Rect{3, 4, 16, 10}));
+    EXPECT_TRUE(element.picture().empty());
+}
+
+TEST(WindowAutoSize, FitsTheElementsAndShiftsThemToTheOrigin) {
+    HeadlessBackend backend;
+    Desktop desktop(backend);
+    Window window(desktop, {"W", {10, 20, 1, 1}, WindowRole::Main, "", {}}, AutoSize::Yes);
+    window.add("back", {0, 0}, Picture(200, 300));
+    Element& cell = window.add("cell", {190, 5}, Picture(12, 12));
+    EXPECT_EQ(window.bounds(), (Rect{10, 20, 202, 300}));
+    EXPECT_EQ(backend.window("W").bounds, (Rect{10, 20, 202, 300}));
+    cell.set_left(-4);
+    EXPECT_EQ(window.bounds(), (Rect{10, 20, 204, 300}));
+    EXPECT_EQ(cell.left(), 0);
+    EXPECT_EQ(window.find("back")->left(), 4);
+}
+
+TEST(WindowCompose, PaintsElementsInOrderOverTheButtonFace) {
+    HeadlessBackend backend;
+    Desktop desktop(backend);
+    Window window(desktop, {"W", {0, 0, 10, 10}, WindowRole::Main, "", {}}, AutoSize::No);
+    window.add("below", {0, 0}, Picture(6, 6, 0x111111));
+    window.add("above", {4, 4}, Picture(4, 4, 0x222222));
+    Picture pixels = window.compose();
+    EXPECT_EQ(pixels.at(0, 0), 0x111111U);
+    EXPECT_EQ(pixels.at(5, 5), 0x222222U);
+    EXPECT_EQ(pixels.at(9, 9), button_face);
+    EXPECT_EQ(pixels.at(8, 0), button_face);
+}
+
+}  // namespace
+}  // namespace osyl

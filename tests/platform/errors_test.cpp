@@ -1,0 +1,50 @@
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace osyl {
+namespace {
+
+TEST(ReportText, AppendsAFullStopOnlyAfterCharactersAboveIt) {
+    EXPECT_EQ(report_text("File not found"), "File not found.");
+    EXPECT_EQ(report_text("Done."), "Done.");
+    EXPECT_EQ(report_text("Stop!"), "Stop!");
+    EXPECT_EQ(report_text("(x)"), "(x)");
+    EXPECT_EQ(report_text("a-"), "a-");
+    EXPECT_EQ(report_text("a,"), "a,");
+    EXPECT_EQ(report_text("trailing "), "trailing ");
+    EXPECT_EQ(report_text("digit 7"), "digit 7.");
+    EXPECT_EQ(report_text("slash/"), "slash/.");
+    EXPECT_EQ(report_text(""), "");
+}
+
+TEST(InOutError, MessagesByNumberAndErrnoMapping) {
+    EXPECT_STREQ(InOutError(2).what(), "File not found");
+    EXPECT_STREQ(InOutError(3).what(), "Invalid filename");
+    EXPECT_STREQ(InOutError(4).what(), "Too many open files");
+    EXPECT_STREQ(InOutError(5).what(), "File access denied");
+    EXPECT_STREQ(InOutError(100).what(), "Read beyond end of file");
+    EXPECT_STREQ(InOutError(101).what(), "Disk full");
+    EXPECT_STREQ(InOutError(106).what(), "Invalid numeric input");
+    EXPECT_STREQ(InOutError(32).what(), "I/O error 32");
+
+    EXPECT_EQ(InOutError::from_errno(ENOENT).code(), 2);
+    EXPECT_EQ(InOutError::from_errno(ENOTDIR).code(), 3);
+    EXPECT_EQ(InOutError::from_errno(ENAMETOOLONG).code(), 3);
+    EXPECT_EQ(InOutError::from_errno(EMFILE).code(), 4);
+    EXPECT_EQ(InOutError::from_errno(ENFILE).code(), 4);
+    EXPECT_EQ(InOutError::from_errno(EACCES).code(), 5);
+    EXPECT_EQ(InOutError::from_errno(EPERM).code(), 5);
+    EXPECT_EQ(InOutError::from_errno(EISDIR).code(), 5);
+    EXPECT_EQ(InOutError::from_errno(ENOSPC).code(), 101);
+    EXPECT_STREQ(InOutError::from_errno(EIO).what(), "I/O error 5");
+}
+
+TEST(SystemError, NamesTheCodeAndTheTrimmedDescription) {
+    EXPECT_STREQ(SystemError(ENOMEM).what(), "System Error.  Code: 12.\r\nCannot allocate memory");
+    EXPECT_EQ(trim_description("Bad thing. \r\n"), "Bad thing");
+}
+
+}  // namespace
+}  // namespace osyl

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/application.h"
+#include "platform/headless/headless_backend.h"
+#include "support/test_support.h"
+
+#include <memory>
+#include <string>
+
+namespace osyl::test {
+
+// The colour that identifies each test skin picture: digits and letters are solid squares,
+// so a pixel tells which file an element shows.
+Rgb digit_colour(char digit);
+Rgb letter_colour(char letter);
+
+// The whole program on the headless display, with a skin folder beside a pretend executable
+// and a working directory of its own for the label file.
+class AppHarness {
+public:
+    AppHarness();
+    ~AppHarness();
+
+    HeadlessBackend& backend() { return m_backend; }
+    Application& app() { return *m_app; }
+    std::filesystem::path skin_dir() const { return m_dir / "skin"; }
+    std::filesystem::path work_dir() const { return m_dir / "work"; }
+
+    // Writes a 12 x 12 picture of one colour, or of any size, into the skin folder.
+    void write_skin(const std::string& file, int width, int height, Rgb colour);
+    void write_labels(const std::string& text);
+
+    // Creates the program and shows the bar, playing the first tick.
+    void start();
+    // Plays the script; returns true once the program has ended.
+    bool run() { return m_app->run_pending(); }
+
+    // The colour of a screen point in a window's last presented pixels.
+    Rgb pixel(const std::string& window, int x, int y) const;
+    const HeadlessBackend::WindowState& window(const std::string& name) const {
+        return m_backend.window(name);
+    }
+
+private:
+    TempDir m_dir;
+    HeadlessBackend m_backend;
+    std::unique_ptr<ScopedCwd> m_cwd;
+    std::unique_ptr<Application> m_app;
+};
+
+}  // namespace osyl::test
