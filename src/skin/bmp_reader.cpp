@@ -15,7 +15,13 @@ constexpr std::uint32_t core_header_bytes = 12;
 constexpr std::uint32_t info_header_bytes = 40;
 constexpr std::uint32_t max_colours = 256;
 
-enum Compression : std::uint32_t { rgb = 0, rle8 = 1, rle4 = 2, bitfields = 3, alpha_bitfields = 6 };
+enum Compression : std::uint32_t {
+    rgb = 0,
+    rle8 = 1,
+    rle4 = 2,
+    bitfields = 3,
+    alpha_bitfields = 6
+};
 
 std::uint32_t u8_at(std::span<const std::byte> bytes, std::size_t at) {
     return std::to_integer<std::uint32_t>(bytes[at]);
@@ -76,8 +82,7 @@ struct Header {
 Header read_header(Cursor& in) {
     Header header;
     header.size = u32_at(in.peek(4), 0);
-    if (header.size != core_header_bytes && header.size < info_header_bytes)
-        throw InvalidGraphic();
+    if (header.size != core_header_bytes && header.size < info_header_bytes) throw InvalidGraphic();
     header.bytes = in.take(header.size);
     auto b = header.bytes;
     if (header.size == core_header_bytes) {
@@ -99,19 +104,19 @@ Header read_header(Cursor& in) {
 
 bool compression_fits(const Header& h) {
     switch (h.compression) {
-    case rgb: return true;
-    case rle8: return h.bpp == 8 && h.height > 0;
-    case rle4: return h.bpp == 4 && h.height > 0;
-    case bitfields:
-    case alpha_bitfields: return h.bpp == 16 || h.bpp == 32;
-    default: return false;
+        case rgb: return true;
+        case rle8: return h.bpp == 8 && h.height > 0;
+        case rle4: return h.bpp == 4 && h.height > 0;
+        case bitfields:
+        case alpha_bitfields: return h.bpp == 16 || h.bpp == 32;
+        default: return false;
     }
 }
 
 // All of this is checked before any size is computed from the header.
 void validate(const Header& h) {
-    bool depth_ok = h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 16 || h.bpp == 24 ||
-                    h.bpp == 32;
+    bool depth_ok =
+        h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 16 || h.bpp == 24 || h.bpp == 32;
     std::int64_t rows = h.height < 0 ? -h.height : h.height;
     if (h.planes != 1 || !depth_ok || !compression_fits(h) || h.colours_used > max_colours)
         throw InvalidGraphic();
@@ -145,12 +150,11 @@ Channel channel_of(std::uint32_t mask, std::uint32_t bpp) {
 }
 
 struct Format {
-    std::array<Channel, 3> channels{};  // red, green, blue
+    std::array<Channel, 3> channels{};       // red, green, blue
     std::array<Rgb, max_colours> palette{};  // entries past the table stay black
 
     Rgb masked(std::uint32_t pixel) const {
-        return rgb_of(channels[0].value(pixel), channels[1].value(pixel),
-                      channels[2].value(pixel));
+        return rgb_of(channels[0].value(pixel), channels[1].value(pixel), channels[2].value(pixel));
     }
 };
 
@@ -188,17 +192,17 @@ std::uint32_t palette_index(std::span<const std::byte> row, std::size_t x, std::
 }
 
 // Decodes the pixels whose bytes are all present; a cut row leaves the rest black.
-void decode_row(std::span<const std::byte> row, std::uint32_t bpp, const Format& format,
-                Rgb* out, std::size_t width) {
+void decode_row(std::span<const std::byte> row, std::uint32_t bpp, const Format& format, Rgb* out,
+                std::size_t width) {
     std::size_t count = std::min<std::size_t>(width, row.size() * 8 / bpp);
     for (std::size_t x = 0; x < count; ++x) {
         switch (bpp) {
-        case 16: out[x] = format.masked(u16_at(row, 2 * x)); break;
-        case 24:
-            out[x] = rgb_of(u8_at(row, 3 * x + 2), u8_at(row, 3 * x + 1), u8_at(row, 3 * x));
-            break;
-        case 32: out[x] = format.masked(u32_at(row, 4 * x)); break;
-        default: out[x] = format.palette[palette_index(row, x, bpp)]; break;
+            case 16: out[x] = format.masked(u16_at(row, 2 * x)); break;
+            case 24:
+                out[x] = rgb_of(u8_at(row, 3 * x + 2), u8_at(row, 3 * x + 1), u8_at(row, 3 * x));
+                break;
+            case 32: out[x] = format.masked(u32_at(row, 4 * x)); break;
+            default: out[x] = format.palette[palette_index(row, x, bpp)]; break;
         }
     }
 }

@@ -12,18 +12,20 @@ namespace osyl {
 inline constexpr std::int64_t bmp_max_side = 4096;
 inline constexpr std::int64_t bmp_max_pixels = 4LL << 20;
 
-// No accepted file needs more bytes than this: 32-bit pixels at the area cap plus room for
-// headers, masks and a full colour table. Callers may stop reading a file there.
+// Callers read no more of a file than this: room for 32-bit pixels at the area cap after
+// the headers, masks and a full colour table. Bytes past it would not be used.
 inline constexpr std::uint64_t bmp_max_file_bytes = (bmp_max_pixels * 4) + (64 << 10);
 
 // Decodes a whole BMP file held in memory. Does no I/O.
-//   - 0 bytes: an empty picture, no error.
+//   - 0 bytes: an empty picture, no error; so is a width or height of 0.
 //   - the file ends inside its file header, information header, bit-field masks or colour
-//     table: StreamReadError.
-//   - wrong signature, planes, header size, depth, compression, colour count, masks or a
-//     size past the caps: InvalidGraphic.
+//     table: StreamReadError, whichever structure it is.
+//   - wrong signature or planes, a header size below 40 other than 12, a depth or
+//     compression not listed, more than 256 colours, masks with holes, or a size past the
+//     caps: InvalidGraphic, before anything is allocated.
 //   - the picture does not fit the pixel budget: SystemError(ENOMEM).
-// Missing pixel data is not an error: those pixels stay black.
+// Run-length data (8 and 4 bits) is decoded. Missing pixel data is not an error: those
+// pixels stay black, as do palette indexes past the colour table. Alpha is ignored.
 Picture decode_bmp(std::span<const std::byte> file);
 
 }  // namespace osyl

@@ -123,11 +123,5 @@ TEST(BuiltinArt, ArrowButtonsAreMirrorImages) {
     EXPECT_NE(left, right);
 }
 
-TEST(BuiltinArt, EachCallGivesAnIndependentPicture) {
-    Picture a = art::digit();
-    a.set(5, 5, 0x123456);
-    EXPECT_EQ(art::digit().at(5, 5), blue);
-}
-
 }  // namespace
 }  // namespace osyl

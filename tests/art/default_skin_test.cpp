@@ -1,6 +1,7 @@
 // The default skin that the build generates beside the executable, and the generator itself.
 #include "art/builtin_art.h"
 #include "art_checks.h"
+#include "skin/bmp_reader.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -40,13 +41,15 @@ TEST(DefaultSkin, ThirtySixTwoColourPicturesOfTwelveByTwelve) {
     for (const std::string& name : skin_names()) {
         std::filesystem::path path = std::filesystem::path(OSYL_TEST_SKIN_DIR) / (name + ".bmp");
         ASSERT_TRUE(std::filesystem::is_regular_file(path)) << path;
-        test::Bmp24 bmp = test::unpack_bmp24(read_bytes(path));
+        std::vector<std::byte> bytes = read_bytes(path);
+        test::Bmp24 bmp = test::unpack_bmp24(bytes);
         ASSERT_EQ(bmp.header_size, 40U) << name;
         ASSERT_EQ(bmp.bits, 24) << name;
         ASSERT_EQ(bmp.compression, 0U) << name;
         ASSERT_EQ(bmp.width, 12) << name;
         ASSERT_EQ(bmp.height, 12) << name;
         const Picture& p = bmp.picture;
+        EXPECT_EQ(decode_bmp(bytes), p) << name << " reads differently in the program";
         int ink = test::count_of(p, black);
         EXPECT_EQ(ink + test::count_of(p, blue), 144) << name << " uses a third colour";
         EXPECT_GE(ink, 8) << name;

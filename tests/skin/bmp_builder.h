@@ -169,8 +169,7 @@ inline std::vector<std::uint32_t> index_image(const Image& image, std::vector<Rg
 }
 
 // Run-length data with one run per stretch of equal indexes, end of line after each row.
-inline Bytes rle_encode(const std::vector<std::uint32_t>& indexes, int width, int height,
-                        int bpp) {
+inline Bytes rle_encode(const std::vector<std::uint32_t>& indexes, int width, int height, int bpp) {
     Bytes out;
     for (int y = height - 1; y >= 0; --y) {
         int x = 0;

@@ -152,8 +152,8 @@ TEST_F(SkinLoader, PicturesPastThePixelBudgetFailAsOutOfMemory) {
 // Root reads any file, so the child drops to nobody the way setpriv --reuid=65534
 // --regid=65534 --clear-groups does, then reports what the load said through a pipe.
 TEST_F(SkinLoader, AFileWithoutReadPermissionCannotBeOpened) {
-    fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::group_exec |
-                                      fs::perms::others_exec);
+    fs::permissions(m_dir.path(),
+                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
     fs::permissions(m_dir / "skin", fs::perms::owner_all | fs::perms::others_exec);
     write("bp.bmp", one_pixel(0));
     fs::permissions(skin("bp.bmp"), fs::perms::none);
