@@ -50,8 +50,9 @@ TForm2::Cells TForm2::create_glyph_cells() {
     Cells cells{};
     for (int row : row_order) {
         for (int column : column_order) {
-            Element& cell = add("b" + std::to_string(10 * row + column),
-                                {41 + 12 * column, row_top(row)}, art::blank_cell());
+            std::string name = "b";
+            name += std::to_string(10 * row + column);
+            Element& cell = add(std::move(name), {41 + 12 * column, row_top(row)}, art::blank_cell());
             cell.on_mouse_move = [this, row](const MouseEvent&) { GlyphCellMouseMove(row); };
             cells[(row - 1) * columns + column - 1] = &cell;
         }
