@@ -66,7 +66,7 @@ int decode_status(int status) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);  // the parent may block signals it watches
-    prctl(PR_SET_PDEATHSIG, SIGTERM);           // no stray servers when a test dies
+    prctl(PR_SET_PDEATHSIG, SIGTERM);          // no stray servers when a test dies
     if (out_fd >= 0) dup2(out_fd, STDOUT_FILENO);
     if (err_fd >= 0) dup2(err_fd, STDERR_FILENO);
     for (int fd : options.keep_fds) fcntl(fd, F_SETFD, 0);

@@ -24,9 +24,9 @@ enum class Output { Inherit, Capture, Discard };
 
 struct SpawnOptions {
     Environment environment;
-    std::filesystem::path cwd;      // empty: the parent's
+    std::filesystem::path cwd;  // empty: the parent's
     Output output = Output::Inherit;
-    std::vector<int> keep_fds;      // descriptors the child inherits on purpose
+    std::vector<int> keep_fds;  // descriptors the child inherits on purpose
 };
 
 // A program started with fork and exec; killed and reaped when the object dies.

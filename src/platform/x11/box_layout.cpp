@@ -64,8 +64,8 @@ BoxLayout layout_box(const std::vector<std::string>& lines, int char_width, int 
     layout.line_height = line_height;
     layout.icon = {margin, margin + (content_height - icon_size) / 2, icon_size, icon_size};
     layout.text = {margin + icon_size + icon_gap, margin + (content_height - text_height) / 2};
-    layout.width = std::max({layout.text.x + text_width + margin, button_width + 2 * margin,
-                             min_width});
+    layout.width =
+        std::max({layout.text.x + text_width + margin, button_width + 2 * margin, min_width});
     layout.button = {(layout.width - button_width) / 2, margin + content_height + margin,
                      button_width, button_height};
     layout.height = layout.button.bottom() + 12;

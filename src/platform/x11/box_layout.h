@@ -24,7 +24,7 @@ std::vector<std::string> box_lines(const std::string& text);
 // Where the parts of a message box go, in its client coordinates.
 struct BoxLayout {
     Rect icon;
-    Point text;        // top-left corner of the first line
+    Point text;  // top-left corner of the first line
     int line_height = 0;
     Rect button;
     int width = 0;

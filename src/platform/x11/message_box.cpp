@@ -18,9 +18,9 @@ constexpr Rgb stop_cross = 0xFFFFFF;
 constexpr Rgb button_fill = 0xE1E1E1;
 constexpr Rgb button_rim = 0x0078D7;  // the default button's focus frame
 
-constexpr std::uint32_t box_events = XCB_EVENT_MASK_BUTTON_PRESS |
-                                     XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_KEY_PRESS |
-                                     XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+constexpr std::uint32_t box_events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE |
+                                     XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 xcb_rectangle_t to_x(Rect r) {
     return {static_cast<std::int16_t>(r.left), static_cast<std::int16_t>(r.top),
@@ -40,19 +40,17 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
                 (screen.height_in_pixels - m_layout.height) / 2, m_layout.width, m_layout.height};
     xcb_window_t id = conn.generate_id();
     std::array<std::uint32_t, 3> values{conn.pixel(face), box_events, base.cursor};
-    xcb_create_window(conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(),
-                      static_cast<std::int16_t>(bounds.left), static_cast<std::int16_t>(bounds.top),
-                      static_cast<std::uint16_t>(bounds.width),
-                      static_cast<std::uint16_t>(bounds.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR,
-                      values.data());
+    xcb_create_window(
+        conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(), static_cast<std::int16_t>(bounds.left),
+        static_cast<std::int16_t>(bounds.top), static_cast<std::uint16_t>(bounds.width),
+        static_cast<std::uint16_t>(bounds.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
     m_window = XOwned<xcb_destroy_window>(conn.get(), id);
 
     xcb_gcontext_t gc = conn.generate_id();
     std::array<std::uint32_t, 4> gc_values{conn.pixel(ink), conn.pixel(face), font.id, 0};
     xcb_create_gc(conn.get(), gc, id,
-                  XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT |
-                      XCB_GC_GRAPHICS_EXPOSURES,
+                  XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT | XCB_GC_GRAPHICS_EXPOSURES,
                   gc_values.data());
     m_gc = XOwned<xcb_free_gc>(conn.get(), gc);
 
@@ -87,9 +85,12 @@ void MessageBox::draw() const {
 
 void MessageBox::draw_icon() const {
     const Rect& r = m_layout.icon;
-    xcb_arc_t disc{static_cast<std::int16_t>(r.left), static_cast<std::int16_t>(r.top),
+    xcb_arc_t disc{static_cast<std::int16_t>(r.left),
+                   static_cast<std::int16_t>(r.top),
                    static_cast<std::uint16_t>(r.width - 1),
-                   static_cast<std::uint16_t>(r.height - 1), 0, 360 * 64};
+                   static_cast<std::uint16_t>(r.height - 1),
+                   0,
+                   360 * 64};
     set_colour(stop_red);
     xcb_poly_fill_arc(m_conn.get(), id(), m_gc.id(), 1, &disc);
     set_colour(stop_rim);
@@ -103,8 +104,8 @@ void MessageBox::draw_icon() const {
                                static_cast<std::int16_t>(r.top + y)};
         };
         corners = {at(x0 - 2, y0), at(x0, y0 - 2), at(x1 + 2, y1), at(x1, y1 + 2)};
-        xcb_fill_poly(m_conn.get(), id(), m_gc.id(), XCB_POLY_SHAPE_CONVEX,
-                      XCB_COORD_MODE_ORIGIN, corners.size(), corners.data());
+        xcb_fill_poly(m_conn.get(), id(), m_gc.id(), XCB_POLY_SHAPE_CONVEX, XCB_COORD_MODE_ORIGIN,
+                      corners.size(), corners.data());
     };
     set_colour(stop_cross);
     bar(10, 10, 21, 21);

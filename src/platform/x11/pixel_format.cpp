@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace osyl::x11 {
 
@@ -18,6 +19,13 @@ std::uint32_t place(std::uint32_t channel, std::uint32_t mask) {
 
 // PutImage: 24 bytes of request header, 4 more when BIG-REQUESTS lengthens it.
 constexpr std::size_t put_image_header = 28;
+
+// The usual case: 32-bit 0x00RRGGBB pixels in the host's byte order, as they are held.
+bool same_as_held(const PixelFormat& format) {
+    return format.bits_per_pixel == 32 && format.red_mask == 0xFF0000 &&
+           format.green_mask == 0x00FF00 && format.blue_mask == 0x0000FF &&
+           format.msb_first == (std::endian::native == std::endian::big);
+}
 
 }  // namespace
 
@@ -38,6 +46,12 @@ std::vector<std::uint8_t> pack_rows(const Picture& picture, int first_row, int r
     std::size_t stride = row_bytes(format, picture.width());
     std::size_t bytes_per_pixel = static_cast<std::size_t>(format.bits_per_pixel / 8);
     std::vector<std::uint8_t> out(stride * static_cast<std::size_t>(std::max(rows, 0)));
+    if (same_as_held(format)) {
+        const Rgb* first =
+            picture.pixels().data() + static_cast<std::size_t>(first_row) * picture.width();
+        std::memcpy(out.data(), first, out.size());
+        return out;
+    }
     for (int row = 0; row < rows; ++row) {
         std::uint8_t* dst = out.data() + stride * static_cast<std::size_t>(row);
         for (int x = 0; x < picture.width(); ++x) {

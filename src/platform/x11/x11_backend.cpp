@@ -54,18 +54,18 @@ Modifiers modifiers_of(std::uint16_t state) {
 
 std::optional<Button> button_of(xcb_button_t detail) {
     switch (detail) {
-    case 1: return Button::Left;
-    case 2: return Button::Middle;
-    case 3: return Button::Right;
-    default: return std::nullopt;  // wheel and extra buttons
+        case 1: return Button::Left;
+        case 2: return Button::Middle;
+        case 3: return Button::Right;
+        default: return std::nullopt;  // wheel and extra buttons
     }
 }
 
 Modifiers held_bit(Button button) {
     switch (button) {
-    case Button::Left: return LeftHeld;
-    case Button::Middle: return MiddleHeld;
-    case Button::Right: return RightHeld;
+        case Button::Left: return LeftHeld;
+        case Button::Middle: return MiddleHeld;
+        case Button::Right: return RightHeld;
     }
     return 0;
 }
@@ -158,8 +158,8 @@ void X11Backend::create_cursor() {
     xcb_open_font(m_conn.get(), font, 6, "cursor");
     XOwned<xcb_close_font> cursor_font(m_conn.get(), font);
     xcb_cursor_t cursor = m_conn.generate_id();
-    xcb_create_glyph_cursor(m_conn.get(), cursor, font, font, XC_left_ptr, XC_left_ptr + 1, 0, 0,
-                            0, 0xFFFF, 0xFFFF, 0xFFFF);
+    xcb_create_glyph_cursor(m_conn.get(), cursor, font, font, XC_left_ptr, XC_left_ptr + 1, 0, 0, 0,
+                            0xFFFF, 0xFFFF, 0xFFFF);
     m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
 }
 
@@ -192,14 +192,18 @@ void X11Backend::read_num_lock_mask() {
         xcb_get_modifier_mapping_reply(m_conn.get(), cookie, nullptr)};
     XReply<xcb_keycode_t> num_lock{xcb_key_symbols_get_keycode(m_keysyms.get(), XK_Num_Lock)};
     if (!reply || !num_lock) return;
+    auto is_num_lock = [&](xcb_keycode_t code) {
+        for (const xcb_keycode_t* k = num_lock.get(); *k != XCB_NO_SYMBOL; ++k) {
+            if (*k == code) return true;
+        }
+        return false;
+    };
+    // Eight modifiers, each with the same number of key slots (0 for an empty slot).
     const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply.get());
     int per_modifier = reply->keycodes_per_modifier;
-    for (int modifier = 0; modifier < 8; ++modifier) {
-        for (int i = 0; i < per_modifier; ++i) {
-            xcb_keycode_t code = codes[modifier * per_modifier + i];
-            for (const xcb_keycode_t* k = num_lock.get(); *k != XCB_NO_SYMBOL; ++k) {
-                if (code != 0 && code == *k) m_num_lock_mask = static_cast<std::uint16_t>(1 << modifier);
-            }
+    for (int slot = 0; slot < 8 * per_modifier; ++slot) {
+        if (codes[slot] != 0 && is_num_lock(codes[slot])) {
+            m_num_lock_mask = static_cast<std::uint16_t>(1 << (slot / per_modifier));
         }
     }
 }
@@ -343,28 +347,28 @@ std::optional<Event> X11Backend::drain() {
 std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
     bool synthetic = (event.response_type & 0x80) != 0;
     switch (event.response_type & 0x7f) {
-    case 0: return std::nullopt;  // an error: a request on a window that went away
-    case XCB_BUTTON_PRESS: return on_button(as<xcb_button_press_event_t>(event), true);
-    case XCB_BUTTON_RELEASE: return on_button(as<xcb_button_release_event_t>(event), false);
-    case XCB_MOTION_NOTIFY: return on_motion(as<xcb_motion_notify_event_t>(event));
-    case XCB_KEY_PRESS: return on_key(as<xcb_key_press_event_t>(event));
-    case XCB_CLIENT_MESSAGE: return on_client_message(as<xcb_client_message_event_t>(event));
-    case XCB_FOCUS_IN: return on_focus(as<xcb_focus_in_event_t>(event), true);
-    case XCB_FOCUS_OUT: return on_focus(as<xcb_focus_out_event_t>(event), false);
-    case XCB_EXPOSE: on_expose(as<xcb_expose_event_t>(event)); return std::nullopt;
-    case XCB_MAP_NOTIFY:
-        if (synthetic) return std::nullopt;
-        return on_map_change(as<xcb_map_notify_event_t>(event).window, true);
-    case XCB_UNMAP_NOTIFY:
-        if (synthetic) return std::nullopt;
-        return on_map_change(as<xcb_unmap_notify_event_t>(event).window, false);
-    case XCB_MAPPING_NOTIFY: {
-        auto mapping = as<xcb_mapping_notify_event_t>(event);
-        xcb_refresh_keyboard_mapping(m_keysyms.get(), &mapping);
-        read_num_lock_mask();
-        return std::nullopt;
-    }
-    default: return std::nullopt;
+        case 0: return std::nullopt;  // an error: a request on a window that went away
+        case XCB_BUTTON_PRESS: return on_button(as<xcb_button_press_event_t>(event), true);
+        case XCB_BUTTON_RELEASE: return on_button(as<xcb_button_release_event_t>(event), false);
+        case XCB_MOTION_NOTIFY: return on_motion(as<xcb_motion_notify_event_t>(event));
+        case XCB_KEY_PRESS: return on_key(as<xcb_key_press_event_t>(event));
+        case XCB_CLIENT_MESSAGE: return on_client_message(as<xcb_client_message_event_t>(event));
+        case XCB_FOCUS_IN: return on_focus(as<xcb_focus_in_event_t>(event), true);
+        case XCB_FOCUS_OUT: return on_focus(as<xcb_focus_out_event_t>(event), false);
+        case XCB_EXPOSE: on_expose(as<xcb_expose_event_t>(event)); return std::nullopt;
+        case XCB_MAP_NOTIFY:
+            if (synthetic) return std::nullopt;
+            return on_map_change(as<xcb_map_notify_event_t>(event).window, true);
+        case XCB_UNMAP_NOTIFY:
+            if (synthetic) return std::nullopt;
+            return on_map_change(as<xcb_unmap_notify_event_t>(event).window, false);
+        case XCB_MAPPING_NOTIFY: {
+            auto mapping = as<xcb_mapping_notify_event_t>(event);
+            xcb_refresh_keyboard_mapping(m_keysyms.get(), &mapping);
+            read_num_lock_mask();
+            return std::nullopt;
+        }
+        default: return std::nullopt;
     }
 }
 

@@ -87,8 +87,7 @@ void Connection::check_visual(const std::string& display) {
                   visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR && (depth == 24 || depth == 32) &&
                   (format->bits_per_pixel == 24 || format->bits_per_pixel == 32);
     if (!usable) {
-        throw DisplayError("The X display " + quoted(display) + " has a " +
-                           std::to_string(depth) +
+        throw DisplayError("The X display " + quoted(display) + " has a " + std::to_string(depth) +
                            "-bit root visual; a 24- or 32-bit TrueColor visual is needed");
     }
     m_format.bits_per_pixel = format->bits_per_pixel;
@@ -102,8 +101,8 @@ void Connection::check_visual(const std::string& display) {
 void Connection::intern_atoms() {
     std::array<xcb_intern_atom_cookie_t, atom_names.size()> cookies{};
     for (std::size_t i = 0; i < atom_names.size(); ++i) {
-        cookies[i] = xcb_intern_atom(get(), 0, static_cast<std::uint16_t>(std::strlen(atom_names[i])),
-                                     atom_names[i]);
+        cookies[i] = xcb_intern_atom(
+            get(), 0, static_cast<std::uint16_t>(std::strlen(atom_names[i])), atom_names[i]);
     }
     for (std::size_t i = 0; i < atom_names.size(); ++i) {
         XReply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(get(), cookies[i], nullptr)};
@@ -145,8 +144,8 @@ void Connection::set_caption(xcb_window_t window, const std::string& caption) co
 }
 
 xcb_window_t Connection::wm_check_window(xcb_window_t on) const {
-    auto cookie = xcb_get_property(get(), 0, on, atom(Atom::NetSupportingWmCheck),
-                                   XCB_ATOM_WINDOW, 0, 1);
+    auto cookie =
+        xcb_get_property(get(), 0, on, atom(Atom::NetSupportingWmCheck), XCB_ATOM_WINDOW, 0, 1);
     XReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(get(), cookie, nullptr)};
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return 0;
     return *static_cast<xcb_window_t*>(xcb_get_property_value(reply.get()));
@@ -157,8 +156,8 @@ bool Connection::wm_supports(Atom hint) const {
     // left by one that died points at a window that is gone.
     xcb_window_t check = wm_check_window(root());
     if (check == 0 || wm_check_window(check) != check) return false;
-    auto cookie = xcb_get_property(get(), 0, root(), atom(Atom::NetSupported), XCB_ATOM_ATOM, 0,
-                                   4096);
+    auto cookie =
+        xcb_get_property(get(), 0, root(), atom(Atom::NetSupported), XCB_ATOM_ATOM, 0, 4096);
     XReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(get(), cookie, nullptr)};
     if (!reply || reply->format != 32) return false;
     auto* atoms = static_cast<xcb_atom_t*>(xcb_get_property_value(reply.get()));

@@ -21,18 +21,18 @@ std::uint32_t to_upper(std::uint32_t keysym) {
 
 // Keys whose codes do not follow from a range.
 constexpr auto fixed_codes = std::to_array<std::pair<std::uint32_t, int>>({
-    {XK_BackSpace, 8},   {XK_Tab, 9},          {XK_ISO_Left_Tab, 9}, {XK_Clear, 12},
-    {XK_Return, 13},     {XK_KP_Enter, 13},    {XK_Shift_L, 16},     {XK_Shift_R, 16},
-    {XK_Control_L, 17},  {XK_Control_R, 17},   {XK_Alt_L, 18},       {XK_Alt_R, 18},
-    {XK_Pause, 19},      {XK_Caps_Lock, 20},   {XK_Escape, 27},      {XK_space, 32},
-    {XK_Prior, 33},      {XK_Next, 34},        {XK_End, 35},         {XK_Home, 36},
-    {XK_Left, 37},       {XK_Up, 38},          {XK_Right, 39},       {XK_Down, 40},
-    {XK_Print, 44},      {XK_Insert, 45},      {XK_Delete, 46},      {XK_KP_Prior, 33},
-    {XK_KP_Next, 34},    {XK_KP_End, 35},      {XK_KP_Home, 36},     {XK_KP_Left, 37},
-    {XK_KP_Up, 38},      {XK_KP_Right, 39},    {XK_KP_Down, 40},     {XK_KP_Insert, 45},
-    {XK_KP_Delete, 46},  {XK_KP_Begin, 12},    {XK_Super_L, 91},     {XK_Super_R, 92},
-    {XK_Menu, 93},       {XK_KP_Multiply, 106}, {XK_KP_Add, 107},    {XK_KP_Subtract, 109},
-    {XK_KP_Decimal, 110}, {XK_KP_Divide, 111}, {XK_Num_Lock, 144}, {XK_Scroll_Lock, 145},
+    {XK_BackSpace, 8},    {XK_Tab, 9},           {XK_ISO_Left_Tab, 9}, {XK_Clear, 12},
+    {XK_Return, 13},      {XK_KP_Enter, 13},     {XK_Shift_L, 16},     {XK_Shift_R, 16},
+    {XK_Control_L, 17},   {XK_Control_R, 17},    {XK_Alt_L, 18},       {XK_Alt_R, 18},
+    {XK_Pause, 19},       {XK_Caps_Lock, 20},    {XK_Escape, 27},      {XK_space, 32},
+    {XK_Prior, 33},       {XK_Next, 34},         {XK_End, 35},         {XK_Home, 36},
+    {XK_Left, 37},        {XK_Up, 38},           {XK_Right, 39},       {XK_Down, 40},
+    {XK_Print, 44},       {XK_Insert, 45},       {XK_Delete, 46},      {XK_KP_Prior, 33},
+    {XK_KP_Next, 34},     {XK_KP_End, 35},       {XK_KP_Home, 36},     {XK_KP_Left, 37},
+    {XK_KP_Up, 38},       {XK_KP_Right, 39},     {XK_KP_Down, 40},     {XK_KP_Insert, 45},
+    {XK_KP_Delete, 46},   {XK_KP_Begin, 12},     {XK_Super_L, 91},     {XK_Super_R, 92},
+    {XK_Menu, 93},        {XK_KP_Multiply, 106}, {XK_KP_Add, 107},     {XK_KP_Subtract, 109},
+    {XK_KP_Decimal, 110}, {XK_KP_Divide, 111},   {XK_Num_Lock, 144},   {XK_Scroll_Lock, 145},
 });
 
 }  // namespace

@@ -17,9 +17,9 @@ namespace {
 constexpr Rgb button_face = 0xF0F0F0;
 
 constexpr std::uint32_t window_events =
-    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-    XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE |
-    XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
+    XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_FOCUS_CHANGE |
+    XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 std::uint16_t extent(int value) { return static_cast<std::uint16_t>(std::clamp(value, 1, 32767)); }
 
@@ -83,12 +83,11 @@ TopWindow::TopWindow(const Connection& conn, const WindowBase& base, const Windo
     : m_conn(conn), m_base(base), m_bounds(spec.bounds) {
     xcb_window_t id = conn.generate_id();
     std::array<std::uint32_t, 3> values{conn.pixel(button_face), window_events, base.cursor};
-    xcb_create_window(conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(),
-                      static_cast<std::int16_t>(m_bounds.left),
-                      static_cast<std::int16_t>(m_bounds.top), extent(m_bounds.width),
-                      extent(m_bounds.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      conn.screen().root_visual,
-                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
+    xcb_create_window(
+        conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(), static_cast<std::int16_t>(m_bounds.left),
+        static_cast<std::int16_t>(m_bounds.top), extent(m_bounds.width), extent(m_bounds.height), 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, conn.screen().root_visual,
+        XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
     m_window = XOwned<xcb_destroy_window>(conn.get(), id);
 
     set_common_properties(conn, id, base.leader);

@@ -11,7 +11,7 @@ namespace osyl::x11 {
 struct WindowBase {
     xcb_window_t leader = 0;  // the hidden group leader
     xcb_cursor_t cursor = 0;
-    xcb_gcontext_t gc = 0;    // for uploading pictures
+    xcb_gcontext_t gc = 0;  // for uploading pictures
 };
 
 // Tells the notifications our own map and unmap requests cause from those of a window
