@@ -7,7 +7,8 @@
 //   xwatch click X Y [--shows N] [--settle MS] [--area X Y W H] [--timeout MS]
 //       Clicks at (X, Y) with XTEST 2N times (show, hide, ...) and prints the milliseconds from
 //       each button release to the MapNotify (show) or UnmapNotify (hide) of a top-level window.
-//       With --area, also when that screen area first looks as it does once settled.
+//       With --area, also when that screen area first looks as it does once settled, and how
+//       long one read-back of it takes (the resolution of that figure).
 //   xwatch minute X Y W H [--count N]
 //       Polls that screen area about every millisecond across the next N wall-clock minutes
 //       and prints how many milliseconds after each minute it changed.
@@ -311,10 +312,12 @@ struct Area {
 // Reads the area back to back after a map and keeps when each distinct look arrived.
 struct Frames {
     std::vector<std::pair<std::vector<std::uint8_t>, std::int64_t>> seen;
+    int reads = 0;
     void take(Connection& x, const Area& a, std::int64_t until_ns) {
         while (now_ns() < until_ns) {
             auto pixels = x.image(a.x, a.y, a.width, a.height);
             std::int64_t at = now_ns();
+            ++reads;
             if (seen.empty() || seen.back().first != pixels)
                 seen.emplace_back(std::move(pixels), at);
         }
@@ -330,6 +333,7 @@ struct Frames {
 struct ClickResult {
     double to_event_ms = 0;
     std::optional<double> to_drawn_ms;
+    double read_ms = 0;  // one read-back of the area: the resolution of to_drawn_ms
 };
 
 ClickResult click_once(Connection& x, int px, int py, bool expect_map, double timeout_ms,
@@ -351,7 +355,9 @@ ClickResult click_once(Connection& x, int px, int py, bool expect_map, double ti
     ClickResult result{ms(seen->second - start), std::nullopt};
     if (expect_map && area) {
         Frames frames;
-        frames.take(x, *area, seen->second + 100'000'000);
+        constexpr std::int64_t watch_ns = 100'000'000;
+        frames.take(x, *area, seen->second + watch_ns);
+        result.read_ms = ms(watch_ns) / std::max(frames.reads, 1);
         sleep_ms(200);
         auto final_look = x.image(area->x, area->y, area->width, area->height);
         if (auto at = frames.settled_at(final_look)) result.to_drawn_ms = ms(*at - start);
@@ -388,17 +394,21 @@ int run_click(int argc, char** argv) {
     }
     Connection x;
     x.watch_top_level();
-    std::vector<double> show, drawn, hide;
+    std::vector<double> show, drawn, read, hide;
     for (int i = 0; i < shows; ++i) {
         ClickResult shown = click_once(x, px, py, true, timeout_ms, area);
         show.push_back(shown.to_event_ms);
         if (shown.to_drawn_ms) drawn.push_back(*shown.to_drawn_ms);
+        if (area) read.push_back(shown.read_ms);
         sleep_ms(settle_ms);
         hide.push_back(click_once(x, px, py, false, timeout_ms, std::nullopt).to_event_ms);
         sleep_ms(settle_ms);
     }
     print_series("show", show);
-    if (area) print_series("drawn", drawn);
+    if (area) {
+        print_series("drawn", drawn);
+        print_series("read", read);
+    }
     print_series("hide", hide);
     return 0;
 }
