@@ -8,7 +8,8 @@
 #include <memory>
 
 int main() {
-    std::setlocale(LC_ALL, "");
+    // Only the time format follows the user's locale; messages stay as the program words them.
+    std::setlocale(LC_TIME, "");
     std::unique_ptr<osyl::Backend> backend;
     std::unique_ptr<osyl::Application> app;
     try {

@@ -69,8 +69,9 @@ void Desktop::show(Window& window) {
     if (!window.m_visible) {
         if (window.on_show) run_guarded(window.on_show);
         window.m_visible = true;
-        present(window);
+        // Map first: pixels sent to an unmapped window are thrown away by the server.
         m_backend.show_window(window.id());
+        present(window);
     }
     activate(window);
 }
@@ -181,9 +182,10 @@ void Desktop::present(Window& window) {
     window.mark_presented();
 }
 
+// Hidden windows are composed when they are shown, not before.
 void Desktop::present_changes() {
     for (Window* window : m_windows)
-        if (window->dirty()) present(*window);
+        if (window->visible() && window->dirty()) present(*window);
 }
 
 std::optional<std::int64_t> Desktop::next_timer_due() const {
