@@ -112,7 +112,7 @@ private:
     void focus_now(xcb_window_t window, std::uint32_t time);
     void remove_box(BoxId box);
 
-    std::optional<Event> drain();
+    std::optional<Event> drain(bool read_socket);
     std::optional<Event> translate(const xcb_generic_event_t& event);
     std::optional<Event> on_button(const xcb_button_press_event_t& event, bool press);
     std::optional<Event> on_motion(const xcb_motion_notify_event_t& event);
@@ -314,10 +314,13 @@ Event X11Backend::dismiss(BoxId box) {
     return BoxDismissed{box};
 }
 
+// Reads the socket only when poll() said it has data: a timer wake-up then costs one
+// poll() and no failing reads.
 std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline_ms) {
+    bool readable = false;
     for (;;) {
         if (m_conn.has_error()) return QuitRequest{};
-        if (auto event = drain()) return event;
+        if (auto event = drain(readable)) return event;
         m_conn.flush();
         int timeout = -1;
         if (deadline_ms) {
@@ -328,6 +331,7 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         }
         std::array<pollfd, 2> fds{{{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}}};
         if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) throw SystemError(errno);
+        readable = (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
         if ((fds[1].revents & POLLIN) == 0) continue;
         if (std::optional<int> signal = m_signals.take()) {
             if (*signal != SIGHUP) return QuitRequest{};
@@ -337,11 +341,13 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
     }
 }
 
-std::optional<Event> X11Backend::drain() {
-    while (XReply<xcb_generic_event_t> event{xcb_poll_for_event(m_conn.get())}) {
+std::optional<Event> X11Backend::drain(bool read_socket) {
+    for (;;) {
+        XReply<xcb_generic_event_t> event{read_socket ? xcb_poll_for_event(m_conn.get())
+                                                      : xcb_poll_for_queued_event(m_conn.get())};
+        if (!event) return std::nullopt;
         if (auto translated = translate(*event)) return translated;
     }
-    return std::nullopt;
 }
 
 std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
