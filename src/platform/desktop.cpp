@@ -197,9 +197,12 @@ std::optional<std::int64_t> Desktop::next_timer_due() const {
 
 void Desktop::run_due_timers() {
     std::int64_t now = m_backend.now_ms();
-    // A handler may open a report whose nested loop runs timers too; copy the list first.
-    std::vector<Timer*> timers = m_timers;
-    for (Timer* timer : timers) run_guarded([&] { timer->fire_if_due(now); });
+    // By index: a handler may open a report whose nested loop runs timers too. An idle
+    // pass allocates nothing.
+    for (std::size_t i = 0; i < m_timers.size(); ++i) {
+        Timer* timer = m_timers[i];
+        if (timer->enabled() && now >= timer->due_ms()) run_guarded([timer, now] { timer->fire_if_due(now); });
+    }
 }
 
 }  // namespace osyl
