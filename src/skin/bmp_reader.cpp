@@ -14,6 +14,9 @@ constexpr std::uint64_t file_header_bytes = 14;
 constexpr std::uint32_t core_header_bytes = 12;
 constexpr std::uint32_t info_header_bytes = 40;
 constexpr std::uint32_t max_colours = 256;
+// The largest header in use has 124 bytes; one claiming kilobytes is out of range, and
+// rejecting it keeps every header within the first few kilobytes of a file.
+constexpr std::uint32_t max_info_header_bytes = 1024;
 
 enum Compression : std::uint32_t {
     rgb = 0,
@@ -82,7 +85,9 @@ struct Header {
 Header read_header(Cursor& in) {
     Header header;
     header.size = u32_at(in.peek(4), 0);
-    if (header.size != core_header_bytes && header.size < info_header_bytes) throw InvalidGraphic();
+    if (header.size != core_header_bytes &&
+        (header.size < info_header_bytes || header.size > max_info_header_bytes))
+        throw InvalidGraphic();
     header.bytes = in.take(header.size);
     auto b = header.bytes;
     if (header.size == core_header_bytes) {
@@ -306,7 +311,41 @@ std::span<const std::byte> pixel_data(std::span<const std::byte> file, std::uint
     return file.subspan(start, std::min(wanted, left));
 }
 
+// How many pixel-data bytes the decoder can use from `start` on. Rows beyond the height
+// are never read; run-length data has no such bound and may use the rest of the file.
+std::uint64_t pixel_bytes_used(const Header& h, std::uint64_t left) {
+    if (h.compression == rle8 || h.compression == rle4) return h.image_size ? h.image_size : left;
+    std::uint64_t stride = (static_cast<std::uint64_t>(h.width) * h.bpp + 31) / 32 * 4;
+    std::uint64_t rows = static_cast<std::uint64_t>(h.height < 0 ? -h.height : h.height);
+    std::uint64_t wanted = stride * rows;
+    return h.image_size ? std::min<std::uint64_t>(h.image_size, wanted) : wanted;
+}
+
 }  // namespace
+
+std::uint64_t bmp_bytes_needed(std::span<const std::byte> head, std::uint64_t file_size) {
+    std::uint64_t whole = std::min(file_size, bmp_max_file_bytes);
+    try {
+        if (head.empty()) return 0;
+        Cursor in(head);
+        auto file_header = in.take(file_header_bytes);
+        if (u8_at(file_header, 0) != 'B' || u8_at(file_header, 1) != 'M') return head.size();
+        Header header = read_header(in);
+        validate(header);
+        Format format;
+        read_masks(in, header, format);
+        read_palette(in, header, format);
+        std::uint64_t start = in.position();
+        std::uint32_t offset = u32_at(file_header, 10);
+        if (offset >= start && offset <= file_size) start = offset;
+        if (header.width == 0 || header.height == 0) return std::min(whole, start);
+        return std::min(whole, start + pixel_bytes_used(header, file_size - start));
+    } catch (const StreamReadError&) {
+        return whole;  // the headers go on past what was read: read on
+    } catch (const AppError&) {
+        return head.size();  // rejected already by what was read
+    }
+}
 
 Picture decode_bmp(std::span<const std::byte> file) {
     if (file.empty()) return {};

@@ -28,4 +28,9 @@ inline constexpr std::uint64_t bmp_max_file_bytes = (bmp_max_pixels * 4) + (64 <
 // pixels stay black, as do palette indexes past the colour table. Alpha is ignored.
 Picture decode_bmp(std::span<const std::byte> file);
 
+// How many bytes from the start of a file of file_size bytes decode_bmp would use, judged
+// from its first bytes `head`: a huge file behind a small header is read only as far as the
+// header needs. Never more than bmp_max_file_bytes.
+std::uint64_t bmp_bytes_needed(std::span<const std::byte> head, std::uint64_t file_size);
+
 }  // namespace osyl

@@ -13,6 +13,9 @@ namespace osyl {
 
 namespace {
 
+// Enough for the file header, any usual information header and a full colour table.
+constexpr std::uint64_t head_bytes = 4096;
+
 // The report names the file absolutely even if the executable path came in relative.
 std::string absolute_path(const std::string& path) {
     if (!path.empty() && path.front() == '/') return path;
@@ -29,9 +32,16 @@ Picture load_skin_picture(std::string_view exe_path, std::string_view relative_n
     OpenedFile opened = open_regular_file(path);
     if (opened.error != 0)
         throw FileOpenError("Cannot open file \"" + path + "\". " + describe_errno(opened.error));
-    // Bytes past the largest file the reader accepts would never be used.
-    auto wanted = static_cast<std::size_t>(std::min(opened.size, bmp_max_file_bytes));
-    ReadResult read = read_up_to(opened.file, wanted);
+    // The headers first, then only as much of the file as they say will be used.
+    ReadResult read = read_up_to(opened.file, std::min<std::uint64_t>(opened.size, head_bytes));
+    if (read.error == 0) {
+        auto needed = static_cast<std::size_t>(bmp_bytes_needed(read.bytes, opened.size));
+        if (needed > read.bytes.size()) {
+            ReadResult rest = read_up_to(opened.file, needed - read.bytes.size());
+            read.error = rest.error;
+            read.bytes.insert(read.bytes.end(), rest.bytes.begin(), rest.bytes.end());
+        }
+    }
     opened.file.close();
     if (read.error != 0) throw SystemError(read.error);
     return decode_bmp(read.bytes);

@@ -180,6 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Damage{"planes_0", [](BmpFile& f) { f.planes = 0; }},
                     Damage{"header_size_11", [](BmpFile& f) { f.header_size = 11; }},
                     Damage{"header_size_39", [](BmpFile& f) { f.header_size = 39; }},
+                    Damage{"header_size_1025", [](BmpFile& f) { f.header_size = 1025; }},
                     Damage{"depth_0", [](BmpFile& f) { f.bpp = 0; }},
                     Damage{"depth_2", [](BmpFile& f) { f.bpp = 2; }},
                     Damage{"depth_64", [](BmpFile& f) { f.bpp = 64; }},
@@ -395,6 +396,38 @@ TEST(BmpReader, LargestPictureWithinTheCapsLoadsFromAShortFile) {
     EXPECT_EQ(picture.width(), 2048);
     EXPECT_EQ(picture.at(0, 0), 0x010203u);
     EXPECT_EQ(picture.at(2047, 2047), 0u);
+}
+
+}  // namespace
+}  // namespace osyl
+
+namespace osyl {
+namespace {
+
+// A loader reads a file only as far as its headers say the reader will look.
+TEST(BmpBytesNeeded, HugeFileBehindASmallHeaderIsReadOnlyAsFarAsItsPixels) {
+    constexpr std::uint64_t two_gib = 2ULL << 30;
+    test::BmpFile file;
+    file.width = 12;
+    file.height = 12;
+    Bytes head = file.bytes();
+    EXPECT_EQ(bmp_bytes_needed(head, two_gib), 54U + 36 * 12);
+
+    file.image_size = 0xFFFFFFFF;  // a claim past the rows is not trusted either
+    EXPECT_EQ(bmp_bytes_needed(file.bytes(), two_gib), 54U + 36 * 12);
+
+    file.pixel_offset = 1000;  // pixels further on, inside the file
+    file.image_size = 0;
+    EXPECT_EQ(bmp_bytes_needed(file.bytes(), two_gib), 1000U + 36 * 12);
+
+    Bytes rejected = head;
+    rejected[1] = std::byte{'X'};
+    EXPECT_EQ(bmp_bytes_needed(rejected, two_gib), rejected.size());
+    EXPECT_EQ(bmp_bytes_needed({}, 0), 0U);
+    // Cut inside the header: read on, but never past the reader's cap.
+    Bytes cut(head.begin(), head.begin() + 20);
+    EXPECT_EQ(bmp_bytes_needed(cut, two_gib), bmp_max_file_bytes);
+    EXPECT_EQ(bmp_bytes_needed(cut, 30), 30U);
 }
 
 }  // namespace
