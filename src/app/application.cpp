@@ -38,7 +38,9 @@ private:
 }  // namespace
 
 Application::Application(Backend& backend)
-    : m_backend(backend), m_title(application_title(backend.executable_path())), m_desktop(backend) {
+    : m_backend(backend),
+      m_title(application_title(backend.executable_path())),
+      m_desktop(backend) {
     m_desktop.set_guard([this](const std::function<void()>& handler) { guarded(handler); });
     m_form1 = std::make_unique<TForm1>(m_desktop, m_title);
     m_form2 = std::make_unique<TForm2>(m_desktop);
@@ -123,7 +125,8 @@ void Application::report(const std::exception& error) {
     bool was_enabled = m_desktop.input_enabled();
     m_desktop.set_input_enabled(false);
     {
-        OpenBox box(m_backend, {m_title, report_text(error.what()), was_active ? was_active->id() : 0});
+        OpenBox box(m_backend,
+                    {m_title, report_text(error.what()), was_active ? was_active->id() : 0});
         auto dismissed = [&] {
             return std::find(m_dismissed.begin(), m_dismissed.end(), box.id()) != m_dismissed.end();
         };

@@ -3,9 +3,9 @@
 #include "platform/backend.h"
 #include "platform/errors.h"
 
+#include <dlfcn.h>
 #include <cstdint>
 #include <cstdio>
-#include <dlfcn.h>
 #include <typeinfo>
 
 namespace osyl {
@@ -13,7 +13,8 @@ namespace osyl {
 namespace {
 
 std::string type_name_of(const std::exception& error) {
-    if (const auto* app_error = dynamic_cast<const AppError*>(&error)) return app_error->type_name();
+    if (const auto* app_error = dynamic_cast<const AppError*>(&error))
+        return app_error->type_name();
     return typeid(error).name();
 }
 
@@ -34,7 +35,9 @@ std::string without_cr(std::string text) {
 
 void wait_for_dismissal(Backend& backend, BoxId box) {
     while (auto event = backend.next_event(std::nullopt)) {
-        if (const auto* dismissed = std::get_if<BoxDismissed>(&*event); dismissed && dismissed->box == box) return;
+        if (const auto* dismissed = std::get_if<BoxDismissed>(&*event);
+            dismissed && dismissed->box == box)
+            return;
         if (std::holds_alternative<QuitRequest>(*event)) return;
     }
 }

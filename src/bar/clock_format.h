@@ -12,7 +12,9 @@ namespace osyl {
 void format_long_time(const LocalTime& time, const LocaleValues& locale, std::string& text);
 
 // The first five characters, which decide when the clock redraws.
-inline std::string_view clock_text_of(std::string_view time_string) { return time_string.substr(0, 5); }
+inline std::string_view clock_text_of(std::string_view time_string) {
+    return time_string.substr(0, 5);
+}
 
 // The characters that the four digit elements receive, in the order c1, c2, c3, c4, for a
 // clock text. A one-digit hour ("9:05:") gives c1 the digit 0.

@@ -5,7 +5,6 @@
 #include "platform/errors.h"
 #include "skin/skin_loader.h"
 
-
 namespace osyl {
 
 TForm2* Form2 = nullptr;
@@ -52,7 +51,8 @@ TForm2::Cells TForm2::create_glyph_cells() {
         for (int column : column_order) {
             std::string name = "b";
             name += std::to_string(10 * row + column);
-            Element& cell = add(std::move(name), {41 + 12 * column, row_top(row)}, art::blank_cell());
+            Element& cell =
+                add(std::move(name), {41 + 12 * column, row_top(row)}, art::blank_cell());
             cell.on_mouse_move = [this, row](const MouseEvent&) { GlyphCellMouseMove(row); };
             cells[(row - 1) * columns + column - 1] = &cell;
         }

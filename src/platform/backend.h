@@ -25,17 +25,17 @@ struct IconImage {
 };
 
 struct WindowSpec {
-    std::string name;     // "Form1", also the window's caption where the platform shows one
-    Rect bounds;          // screen position and size
+    std::string name;  // "Form1", also the window's caption where the platform shows one
+    Rect bounds;       // screen position and size
     WindowRole role = WindowRole::Main;
-    std::string title;    // application title, for the task-bar entry of the main window
-    IconImage icon;       // for the main window
+    std::string title;  // application title, for the task-bar entry of the main window
+    IconImage icon;     // for the main window
 };
 
 struct MessageBoxSpec {
     std::string caption;
-    std::string text;       // lines separated by CR LF
-    WindowId owner = 0;     // 0: modal for the whole program, no owner
+    std::string text;    // lines separated by CR LF
+    WindowId owner = 0;  // 0: modal for the whole program, no owner
 };
 
 // What only a display server can do. The X11 backend talks to a real server; the

@@ -1,9 +1,9 @@
 #include "platform/clock.h"
 
+#include <langinfo.h>
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <langinfo.h>
 
 namespace osyl {
 
@@ -17,10 +17,14 @@ std::string expand_composites(const std::string& format, const std::string& t_fm
             continue;
         }
         char conversion = format[++i];
-        if (conversion == 'r') out += t_fmt_ampm;
-        else if (conversion == 'T') out += "%H:%M:%S";
-        else if (conversion == 'R') out += "%H:%M";
-        else out += {'%', conversion};
+        if (conversion == 'r')
+            out += t_fmt_ampm;
+        else if (conversion == 'T')
+            out += "%H:%M:%S";
+        else if (conversion == 'R')
+            out += "%H:%M";
+        else
+            out += {'%', conversion};
     }
     return out;
 }

@@ -201,7 +201,8 @@ void Desktop::run_due_timers() {
     // pass allocates nothing.
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         Timer* timer = m_timers[i];
-        if (timer->enabled() && now >= timer->due_ms()) run_guarded([timer, now] { timer->fire_if_due(now); });
+        if (timer->enabled() && now >= timer->due_ms())
+            run_guarded([timer, now] { timer->fire_if_due(now); });
     }
 }
 

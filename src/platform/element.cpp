@@ -7,7 +7,8 @@
 namespace osyl {
 
 Element::Element(Window& window, std::string name, Point position, Picture picture)
-    : m_window(window), m_name(std::move(name)),
+    : m_window(window),
+      m_name(std::move(name)),
       m_bounds{position.x, position.y, picture.width(), picture.height()},
       m_picture(std::move(picture)) {}
 

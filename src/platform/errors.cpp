@@ -9,16 +9,16 @@ namespace {
 
 int io_code_for_errno(int err) {
     switch (err) {
-    case ENOENT: return 2;
-    case ENOTDIR:
-    case ENAMETOOLONG: return 3;
-    case EMFILE:
-    case ENFILE: return 4;
-    case EACCES:
-    case EPERM:
-    case EISDIR: return 5;
-    case ENOSPC: return 101;
-    default: return 0;
+        case ENOENT: return 2;
+        case ENOTDIR:
+        case ENAMETOOLONG: return 3;
+        case EMFILE:
+        case ENFILE: return 4;
+        case EACCES:
+        case EPERM:
+        case EISDIR: return 5;
+        case ENOSPC: return 101;
+        default: return 0;
     }
 }
 
@@ -26,20 +26,21 @@ int io_code_for_errno(int err) {
 
 std::string io_error_message(int code) {
     switch (code) {
-    case 2: return "File not found";
-    case 3: return "Invalid filename";
-    case 4: return "Too many open files";
-    case 5: return "File access denied";
-    case 100: return "Read beyond end of file";
-    case 101: return "Disk full";
-    case 106: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+        case 2: return "File not found";
+        case 3: return "Invalid filename";
+        case 4: return "Too many open files";
+        case 5: return "File access denied";
+        case 100: return "Read beyond end of file";
+        case 101: return "Disk full";
+        case 106: return "Invalid numeric input";
+        default: return "I/O error " + std::to_string(code);
     }
 }
 
 InOutError::InOutError(int code) : AppError(io_error_message(code)), m_code(code) {}
 
-InOutError::InOutError(int code, std::string message) : AppError(std::move(message)), m_code(code) {}
+InOutError::InOutError(int code, std::string message)
+    : AppError(std::move(message)), m_code(code) {}
 
 // An errno without a counterpart of its own is reported by its number, so that EIO (5)
 // never reads as "File access denied".

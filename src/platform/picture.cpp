@@ -42,7 +42,8 @@ Picture::Picture(const Picture& other) : m_width(other.m_width), m_height(other.
 }
 
 Picture::Picture(Picture&& other) noexcept
-    : m_width(std::exchange(other.m_width, 0)), m_height(std::exchange(other.m_height, 0)),
+    : m_width(std::exchange(other.m_width, 0)),
+      m_height(std::exchange(other.m_height, 0)),
       m_pixels(std::move(other.m_pixels)) {}
 
 Picture& Picture::operator=(Picture other) noexcept {
@@ -61,8 +62,8 @@ void Picture::fill(int x0, int y0, int x1, int y1, Rgb colour) {
     y1 = std::min(y1, m_height - 1);
     if (x0 > x1 || y0 > y1) return;
     for (int y = y0; y <= y1; ++y)
-        std::fill_n(m_pixels.begin() + static_cast<std::ptrdiff_t>(index(x0, y)),
-                    x1 - x0 + 1, colour);
+        std::fill_n(m_pixels.begin() + static_cast<std::ptrdiff_t>(index(x0, y)), x1 - x0 + 1,
+                    colour);
 }
 
 void Picture::blit(const Picture& src, int left, int top) {
@@ -72,7 +73,8 @@ void Picture::blit(const Picture& src, int left, int top) {
     int y0 = std::max(top, 0);
     int y1 = std::min(top + src.m_height, m_height);
     for (int y = y0; y < y1; ++y) {
-        auto from = src.m_pixels.begin() + static_cast<std::ptrdiff_t>(src.index(x0 - left, y - top));
+        auto from =
+            src.m_pixels.begin() + static_cast<std::ptrdiff_t>(src.index(x0 - left, y - top));
         std::copy_n(from, x1 - x0, m_pixels.begin() + static_cast<std::ptrdiff_t>(index(x0, y)));
     }
 }

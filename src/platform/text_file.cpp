@@ -2,8 +2,8 @@
 
 #include "platform/errors.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 namespace osyl {
 

@@ -20,7 +20,8 @@ Window::~Window() {
 }
 
 Element& Window::add(std::string name, Point position, Picture picture) {
-    m_elements.push_back(std::make_unique<Element>(*this, std::move(name), position, std::move(picture)));
+    m_elements.push_back(
+        std::make_unique<Element>(*this, std::move(name), position, std::move(picture)));
     element_bounds_changed();
     return *m_elements.back();
 }

@@ -26,10 +26,12 @@ TEST(ApplicationTitle, FileNameCutAtTheFirstDotWithTheRestInLowerCase) {
 }
 
 TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
-    std::string text = startup_failure_text(OutOfResources("Not enough timers available"),
-                                            "/usr/bin/osyl", reinterpret_cast<const void*>(&application_title));
-    EXPECT_TRUE(std::regex_match(text, std::regex("Exception EOutOfResources in module osyl at [0-9A-F]{8}\\.\r\n"
-                                                  "Not enough timers available\\.\r\n")))
+    std::string text =
+        startup_failure_text(OutOfResources("Not enough timers available"), "/usr/bin/osyl",
+                             reinterpret_cast<const void*>(&application_title));
+    EXPECT_TRUE(std::regex_match(
+        text, std::regex("Exception EOutOfResources in module osyl at [0-9A-F]{8}\\.\r\n"
+                         "Not enough timers available\\.\r\n")))
         << text;
 }
 
@@ -58,7 +60,7 @@ TEST(Application, FailedHandlerIsReportedAndTheLoopGoesOn) {
     AppHarness h;
     h.start();
     h.backend().set_auto_dismiss(false);
-    h.backend().click(prg);         // no label file
+    h.backend().click(prg);  // no label file
     h.backend().dismiss_box();
     h.backend().click({568, 589});  // Opt still answers
     h.backend().press({568, 589});
@@ -82,7 +84,8 @@ TEST(Application, ClockTicksWhileAReportIsOpenAndInputWaits) {
     h.backend().dismiss_box();
     h.run();
     EXPECT_EQ(Form1->c1.picture().at(0, 0), test::digit_colour('1'));
-    EXPECT_EQ(Form1->c3.picture().at(0, 0), test::digit_colour('0'));  // 11:00 drawn during the report
+    EXPECT_EQ(Form1->c3.picture().at(0, 0),
+              test::digit_colour('0'));  // 11:00 drawn during the report
     EXPECT_EQ(Form1->c4.picture().at(0, 0), test::digit_colour('0'));
     EXPECT_EQ(Form1->Opt.left(), 563);
     EXPECT_TRUE(h.window("Form2").shown);

@@ -56,7 +56,8 @@ TEST_F(BarTest, LeftPressMovesTheButtonUntilReleasedAnywhere) {
     h.backend().press(opt);
     h.run();
     EXPECT_EQ(position(Form1->Opt), (Point{565, 9}));
-    EXPECT_EQ(h.pixel("Form1", 563, bar_top + 7), h.pixel("Form1", 563, bar_top + 8));  // uncovered panel
+    EXPECT_EQ(h.pixel("Form1", 563, bar_top + 7),
+              h.pixel("Form1", 563, bar_top + 8));  // uncovered panel
     h.backend().release(outside);
     h.run();
     EXPECT_EQ(position(Form1->Opt), (Point{563, 7}));

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 namespace osyl {
 namespace {
@@ -16,7 +16,9 @@ using test::letter_colour;
 constexpr Point prg{20, 587};
 constexpr int menu_top = 277;
 
-Point cell_centre(int row, int column) { return {41 + 12 * column + 6, menu_top + 9 + 24 * (row - 1) + 6}; }
+Point cell_centre(int row, int column) {
+    return {41 + 12 * column + 6, menu_top + 9 + 24 * (row - 1) + 6};
+}
 
 // Which letter each cell of a row shows ('.' for the blank built-in cell).
 std::string row_letters(int row) {
@@ -82,7 +84,9 @@ TEST_F(MenuTest, LabelsFillTheGridLetterByLetter) {
 }
 
 TEST_F(MenuTest, ByteOrderMarkDigitsAndNonAsciiDrawNothing) {
-    h.write_labels("\xEF\xBB\xBFmenu\n1a2\xD0\x96" "b\n");
+    h.write_labels(
+        "\xEF\xBB\xBFmenu\n1a2\xD0\x96"
+        "b\n");
     h.start();
     show_menu();
     EXPECT_EQ(row_letters(1), "...menu...");
@@ -113,8 +117,9 @@ TEST_F(MenuTest, MissingLetterStopsAtThatCellAndClosesTheFile) {
     h.start();
     show_menu();
     ASSERT_EQ(h.backend().boxes().size(), 1U);
-    EXPECT_EQ(h.backend().boxes()[0].spec.text,
-              "Cannot open file \"" + (h.skin_dir() / "bm.bmp").string() + "\". No such file or directory.");
+    EXPECT_EQ(h.backend().boxes()[0].spec.text, "Cannot open file \"" +
+                                                    (h.skin_dir() / "bm.bmp").string() +
+                                                    "\". No such file or directory.");
     EXPECT_EQ(row_letters(1), "ha........");
     EXPECT_EQ(row_letters(2), "..........");
     EXPECT_EQ(open_descriptors_of("osyl.dat"), 0);
@@ -199,7 +204,7 @@ TEST_F(MenuTest, LargerLettersGrowTheWindowAndActivateItOverTheGrownPart) {
     h.start();
     show_menu();
     EXPECT_EQ(h.window("Form2").bounds, (Rect{0, 277, 221, 315}));
-    h.backend().click({300, 587});  // the bar takes the keyboard
+    h.backend().click({300, 587});      // the bar takes the keyboard
     h.backend().move({215, 277 + 10});  // over the grown part: no element there
     h.run();
     EXPECT_EQ(h.backend().focused_window(), "Form2");

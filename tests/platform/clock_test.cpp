@@ -27,14 +27,14 @@ TEST_P(LocaleFormat, FirstHourDirectiveDecides) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, LocaleFormat,
-    testing::Values(FormatCase{"%H:%M:%S", true, false, false, ':'},     // C
-                    FormatCase{"%r", true, true, false, ':'},            // en_US
-                    FormatCase{"%T", true, false, false, ':'},           //
-                    FormatCase{"%R", true, false, false, ':'},           //
-                    FormatCase{"%k.%M.%S", false, false, false, '.'},    //
-                    FormatCase{"%p %l:%M:%S", false, true, true, ':'},   // marker first
-                    FormatCase{"%OI:%M %P", true, true, false, ':'},     // with a modifier
-                    FormatCase{"%H", true, false, false, ':'}));         // nothing after the hour
+    testing::Values(FormatCase{"%H:%M:%S", true, false, false, ':'},    // C
+                    FormatCase{"%r", true, true, false, ':'},           // en_US
+                    FormatCase{"%T", true, false, false, ':'},          //
+                    FormatCase{"%R", true, false, false, ':'},          //
+                    FormatCase{"%k.%M.%S", false, false, false, '.'},   //
+                    FormatCase{"%p %l:%M:%S", false, true, true, ':'},  // marker first
+                    FormatCase{"%OI:%M %P", true, true, false, ':'},    // with a modifier
+                    FormatCase{"%H", true, false, false, ':'}));        // nothing after the hour
 
 TEST(LocaleFormat, WithoutAnHourTheDefaultsStay) {
     LocaleValues values;

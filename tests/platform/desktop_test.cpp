@@ -34,11 +34,13 @@ protected:
         };
         element.on_mouse_up = [this, name](const MouseEvent&) { log.push_back(name + ":up"); };
         element.on_mouse_move = [this, name](const MouseEvent& e) {
-            log.push_back(name + ":move@" + std::to_string(e.position.x) + "," + std::to_string(e.position.y));
+            log.push_back(name + ":move@" + std::to_string(e.position.x) + "," +
+                          std::to_string(e.position.y));
         };
     }
 
-    void mouse(MouseInput::Action action, Point at, Button button = Button::Left, std::uint32_t time = 0) {
+    void mouse(MouseInput::Action action, Point at, Button button = Button::Left,
+               std::uint32_t time = 0) {
         desktop.deliver(MouseInput{action, button, at, 0, time});
     }
 

@@ -1,7 +1,7 @@
 #include "platform/errors.h"
 
-#include <cerrno>
 #include <gtest/gtest.h>
+#include <cerrno>
 
 namespace osyl {
 namespace {

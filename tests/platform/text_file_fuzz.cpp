@@ -4,10 +4,10 @@
 #include "platform/errors.h"
 #include "platform/text_file.h"
 
-#include <cstdlib>
-#include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <string>
 
 namespace {
 

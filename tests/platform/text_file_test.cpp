@@ -1,5 +1,5 @@
-#include "platform/errors.h"
 #include "platform/text_file.h"
+#include "platform/errors.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,8 @@
 namespace osyl {
 namespace {
 
-std::vector<std::string> read_lines(const std::string& content, int count, std::size_t keep = std::string::npos) {
+std::vector<std::string> read_lines(const std::string& content, int count,
+                                    std::size_t keep = std::string::npos) {
     test::TempDir dir;
     test::write_file(dir / "f.txt", content);
     TextFile file;
@@ -30,15 +31,18 @@ using Lines = std::vector<std::string>;
 
 TEST(TextFile, LineEndsAndCarriageReturns) {
     EXPECT_EQ(read_lines("a\nb\r\nc", 4), (Lines{"a", "b", "c", ""}));
-    EXPECT_EQ(read_lines("a\rb\n", 2), (Lines{"ab", ""}));          // a lone CR is dropped
-    EXPECT_EQ(read_lines("a\r\r\nb", 2), (Lines{"a", "b"}));         // CR then CR LF
-    EXPECT_EQ(read_lines("a\r", 2), (Lines{"a", ""}));               // CR at the end
+    EXPECT_EQ(read_lines("a\rb\n", 2), (Lines{"ab", ""}));    // a lone CR is dropped
+    EXPECT_EQ(read_lines("a\r\r\nb", 2), (Lines{"a", "b"}));  // CR then CR LF
+    EXPECT_EQ(read_lines("a\r", 2), (Lines{"a", ""}));        // CR at the end
     EXPECT_EQ(read_lines("\n\n", 3), (Lines{"", "", ""}));
-    EXPECT_EQ(read_lines("", 3), (Lines{"", "", ""}));               // past the end: empty
+    EXPECT_EQ(read_lines("", 3), (Lines{"", "", ""}));  // past the end: empty
 }
 
 TEST(TextFile, CtrlZEndsTheLineTextButNotTheFile) {
-    EXPECT_EQ(read_lines("ab\x1a" "cd\r\nef\n", 2), (Lines{"ab", "ef"}));
+    EXPECT_EQ(read_lines("ab\x1a"
+                         "cd\r\nef\n",
+                         2),
+              (Lines{"ab", "ef"}));
     EXPECT_EQ(read_lines("\x1a\nnext", 2), (Lines{"", "next"}));
 }
 
@@ -60,7 +64,8 @@ TEST(TextFile, OnlyRegularFilesOpen) {
         EXPECT_EQ(e.code(), 2);
     }
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    for (const std::string& path : {(dir / "fifo").string(), dir.path().string(), std::string("/dev/zero")}) {
+    for (const std::string& path :
+         {(dir / "fifo").string(), dir.path().string(), std::string("/dev/zero")}) {
         try {
             file.open(path);
             FAIL() << path;

@@ -12,8 +12,10 @@ Rgb letter_colour(char letter) { return 0x200000 + static_cast<Rgb>(letter - 'a'
 AppHarness::AppHarness() {
     std::filesystem::create_directory(skin_dir());
     std::filesystem::create_directory(work_dir());
-    for (char d = '0'; d <= '9'; ++d) write_skin(std::string("c") + d + ".bmp", 12, 12, digit_colour(d));
-    for (char l = 'a'; l <= 'z'; ++l) write_skin(std::string("b") + l + ".bmp", 12, 12, letter_colour(l));
+    for (char d = '0'; d <= '9'; ++d)
+        write_skin(std::string("c") + d + ".bmp", 12, 12, digit_colour(d));
+    for (char l = 'a'; l <= 'z'; ++l)
+        write_skin(std::string("b") + l + ".bmp", 12, 12, letter_colour(l));
     m_backend.set_executable_path((m_dir / "osyl").string());
     m_cwd = std::make_unique<ScopedCwd>(work_dir());
 }
@@ -22,10 +24,13 @@ AppHarness::~AppHarness() { m_app.reset(); }
 
 void AppHarness::write_skin(const std::string& file, int width, int height, Rgb colour) {
     std::vector<std::byte> bytes = encode_bmp24(Picture(width, height, colour));
-    write_file(skin_dir() / file, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    write_file(skin_dir() / file,
+               std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-void AppHarness::write_labels(const std::string& text) { write_file(work_dir() / "osyl.dat", text); }
+void AppHarness::write_labels(const std::string& text) {
+    write_file(work_dir() / "osyl.dat", text);
+}
 
 void AppHarness::start() {
     m_app = std::make_unique<Application>(m_backend);

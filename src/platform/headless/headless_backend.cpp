@@ -51,7 +51,9 @@ void HeadlessBackend::key(int key_code, Modifiers modifiers) {
     m_script.emplace_back(KeyToFocus{key_code, modifiers});
 }
 
-void HeadlessBackend::close(const std::string& window_name) { m_script.emplace_back(Close{window_name}); }
+void HeadlessBackend::close(const std::string& window_name) {
+    m_script.emplace_back(Close{window_name});
+}
 void HeadlessBackend::dismiss_box() { m_script.emplace_back(Dismiss{}); }
 void HeadlessBackend::quit() { m_script.emplace_back(Event{QuitRequest{}}); }
 void HeadlessBackend::settings_changed() { m_script.emplace_back(Event{SettingsChanged{}}); }
@@ -63,7 +65,9 @@ std::int64_t HeadlessBackend::script_end_time() const {
     return end;
 }
 
-void HeadlessBackend::advance(std::int64_t ms) { m_script.emplace_back(Advance{script_end_time() + ms}); }
+void HeadlessBackend::advance(std::int64_t ms) {
+    m_script.emplace_back(Advance{script_end_time() + ms});
+}
 
 const HeadlessBackend::WindowState& HeadlessBackend::window(const std::string& name) const {
     for (const auto& [id, state] : m_windows)
@@ -82,8 +86,8 @@ std::string HeadlessBackend::focused_window() const {
 }
 
 std::size_t HeadlessBackend::open_boxes() const {
-    return static_cast<std::size_t>(
-        std::count_if(m_boxes.begin(), m_boxes.end(), [](const BoxRecord& box) { return box.open; }));
+    return static_cast<std::size_t>(std::count_if(m_boxes.begin(), m_boxes.end(),
+                                                  [](const BoxRecord& box) { return box.open; }));
 }
 
 HeadlessBackend::WindowState& HeadlessBackend::state(WindowId window) {
@@ -115,7 +119,9 @@ void HeadlessBackend::activate(WindowId window, std::uint32_t) {
     if (state(window).shown) m_focused = window;
 }
 
-void HeadlessBackend::present(WindowId window, const Picture& pixels) { state(window).pixels = pixels; }
+void HeadlessBackend::present(WindowId window, const Picture& pixels) {
+    state(window).pixels = pixels;
+}
 
 BoxId HeadlessBackend::open_message_box(const MessageBoxSpec& spec) {
     BoxId id = static_cast<BoxId>(m_boxes.size() + 1);
@@ -136,7 +142,8 @@ std::optional<Event> HeadlessBackend::dismiss_top_box() {
 std::optional<Event> HeadlessBackend::resolve(const Step& step) {
     if (const auto* event = std::get_if<Event>(&step)) {
         Event copy = *event;
-        if (auto* input = std::get_if<MouseInput>(&copy)) input->time = static_cast<std::uint32_t>(m_now_ms);
+        if (auto* input = std::get_if<MouseInput>(&copy))
+            input->time = static_cast<std::uint32_t>(m_now_ms);
         return copy;
     }
     if (const auto* key = std::get_if<KeyToFocus>(&step))
