@@ -26,7 +26,7 @@ std::uintptr_t image_offset(const void* code_position) {
            reinterpret_cast<std::uintptr_t>(info.dli_fbase);
 }
 
-std::string without_cr(std::string text) {
+std::string without_cr(const std::string& text) {
     std::string out;
     for (char c : text)
         if (c != '\r') out += c;

@@ -68,7 +68,7 @@ std::uint32_t argb_of(char symbol) {
 
 Icon main_icon() {
     Icon icon{32, 32, {}};
-    icon.argb.reserve(32 * 32);
+    icon.argb.reserve(std::size_t{32} * 32);
     for (std::string_view row : icon_map) {
         if (row.size() != 32) throw std::logic_error("icon map: row is not 32 wide");
         for (char symbol : row) icon.argb.push_back(argb_of(symbol));

@@ -34,7 +34,9 @@ std::string to_xpm(const osyl::art::Icon& icon) {
     for (int y = 0; y < icon.height; ++y) {
         xpm += '"';
         for (int x = 0; x < icon.width; ++x) {
-            std::uint32_t pixel = icon.argb[static_cast<std::size_t>(y * icon.width + x)];
+            std::uint32_t pixel =
+                icon.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(icon.width) +
+                          static_cast<std::size_t>(x)];
             xpm += (pixel >> 24) == 0 ? '.' : palette.at(pixel);
         }
         xpm += y + 1 < icon.height ? "\",\n" : "\"\n";

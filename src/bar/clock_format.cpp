@@ -10,7 +10,7 @@ void append_two_digits(std::string& text, int value) {
 }
 
 char char_at(std::string_view text, std::size_t position) {
-    return position <= text.size() ? text[position - 1] : 0;
+    return position <= text.size() ? text[position - 1] : '\0';
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TForm2::Cells TForm2::create_glyph_cells() {
             Element& cell =
                 add(std::move(name), {41 + 12 * column, row_top(row)}, art::blank_cell());
             cell.on_mouse_move = [this, row](const MouseEvent&) { GlyphCellMouseMove(row); };
-            cells[(row - 1) * columns + column - 1] = &cell;
+            cells[static_cast<std::size_t>((row - 1) * columns + column - 1)] = &cell;
         }
     }
     return cells;

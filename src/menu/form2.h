@@ -37,13 +37,15 @@ public:
     void srightMouseUp(const MouseEvent& event);
 
     // The glyph cell of row and column, both from 1 ("b11" ... "b110").
-    Element& cell(int row, int column) const { return *m_cells[(row - 1) * columns + column - 1]; }
+    Element& cell(int row, int column) const {
+        return *m_cells[static_cast<std::size_t>((row - 1) * columns + column - 1)];
+    }
 
     // In creation order; the glyph cells come right after the background.
     Element& Window;
 
 private:
-    using Cells = std::array<Element*, rows * columns>;
+    using Cells = std::array<Element*, std::size_t{rows} * columns>;
     Cells create_glyph_cells();
     void bind_handlers();
     void draw_label(int row);

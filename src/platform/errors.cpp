@@ -39,8 +39,7 @@ std::string io_error_message(int code) {
 
 InOutError::InOutError(int code) : AppError(io_error_message(code)), m_code(code) {}
 
-InOutError::InOutError(int code, std::string message)
-    : AppError(std::move(message)), m_code(code) {}
+InOutError::InOutError(int code, const std::string& message) : AppError(message), m_code(code) {}
 
 // An errno without a counterpart of its own is reported by its number, so that EIO (5)
 // never reads as "File access denied".

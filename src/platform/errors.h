@@ -23,7 +23,7 @@ public:
     static InOutError from_errno(int err);
 
 private:
-    InOutError(int code, std::string message);
+    InOutError(int code, const std::string& message);
     int m_code;
 };
 

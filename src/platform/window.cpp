@@ -8,7 +8,7 @@
 
 namespace osyl {
 
-Window::Window(Desktop& desktop, WindowSpec spec, AutoSize auto_size)
+Window::Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size)
     : m_desktop(desktop), m_name(spec.name), m_bounds(spec.bounds), m_auto_size(auto_size) {
     m_id = desktop.backend().create_window(spec);
     desktop.attach(*this);

@@ -21,7 +21,7 @@ inline constexpr Rgb button_face = 0xF0F0F0;
 // above earlier ones.
 class Window {
 public:
-    Window(Desktop& desktop, WindowSpec spec, AutoSize auto_size);
+    Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size);
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     virtual ~Window();

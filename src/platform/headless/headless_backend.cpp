@@ -10,7 +10,7 @@ constexpr std::int64_t base_day_ms = 1767225600000;  // 2026-01-01
 constexpr std::int64_t day_ms = 86'400'000;
 }  // namespace
 
-HeadlessBackend::HeadlessBackend() : m_now_ms(base_day_ms + 12 * 3'600'000) {
+HeadlessBackend::HeadlessBackend() : m_now_ms(base_day_ms + 12LL * 3'600'000) {
     m_locale.leading_zero = true;
     m_locale.twelve_hour = false;
 }
