@@ -19,7 +19,9 @@ for file in bin/osyl lib/osyl/osyl lib/osyl/skin/c0.bmp lib/osyl/skin/bz.bmp sha
   [[ -e "$prefix/$file" ]] || fail "missing $file"
 done
 [[ -L "$prefix/bin/osyl" ]] || fail "bin/osyl is not a link"
-man -l "$prefix/share/man/man1/osyl.1" >/dev/null 2>&1 || groff -man -Tutf8 "$prefix/share/man/man1/osyl.1" >/dev/null
+if command -v groff >/dev/null; then
+  groff -man -Tutf8 -ww -z "$prefix/share/man/man1/osyl.1" 2>&1 | grep . && fail "man page warnings"
+fi
 
 exec {displayfd}<> <(:)
 Xvfb -displayfd "$displayfd" -screen 0 800x624x24 -nolisten tcp >/dev/null 2>&1 &
