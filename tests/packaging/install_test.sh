@@ -24,7 +24,7 @@ if command -v groff >/dev/null; then
 fi
 
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 800x624x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 800x624x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 read -r -t 30 number <&"$displayfd" || fail "Xvfb did not start"
 export DISPLAY=":$number"

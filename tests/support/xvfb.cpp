@@ -171,9 +171,10 @@ Xvfb::Xvfb(int width, int height, int depth) {
     if (pipe2(ready, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::string screen =
         std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-    m_server.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]),
-                                              "-screen", "0", screen, "-nolisten", "tcp"},
-                     SpawnOptions{{}, {}, Output::Inherit, {ready[1]}});
+    m_server.emplace(
+        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                 screen, "-nolisten", "tcp", "-noreset"},
+        SpawnOptions{{}, {}, Output::Inherit, {ready[1]}});
     close(ready[1]);
     // Xvfb writes its display number once it accepts connections.
     std::string number;
