@@ -54,10 +54,10 @@ Application::~Application() {
 
 void Application::start() { m_form1->show(); }
 
+// A display never runs dry, so the loop returns only when the program ends.
 int Application::run() {
     start();
-    while (!run_pending()) {
-    }
+    run_pending();
     return m_exit_status;
 }
 
