@@ -12,7 +12,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <X11/cursorfont.h>
 #define XK_MISCELLANY
 #include <X11/keysymdef.h>
 
@@ -40,6 +39,9 @@ struct KeySymbolsFree {
     void operator()(xcb_key_symbols_t* symbols) const { xcb_key_symbols_free(symbols); }
 };
 using KeySymbols = std::unique_ptr<xcb_key_symbols_t, KeySymbolsFree>;
+
+// The arrow of the standard cursor font (XC_left_ptr); its mask is the next glyph.
+constexpr std::uint16_t left_ptr_glyph = 68;
 
 Modifiers modifiers_of(std::uint16_t state) {
     Modifiers modifiers = 0;
@@ -158,8 +160,8 @@ void X11Backend::create_cursor() {
     xcb_open_font(m_conn.get(), font, 6, "cursor");
     XOwned<xcb_close_font> cursor_font(m_conn.get(), font);
     xcb_cursor_t cursor = m_conn.generate_id();
-    xcb_create_glyph_cursor(m_conn.get(), cursor, font, font, XC_left_ptr, XC_left_ptr + 1, 0, 0, 0,
-                            0xFFFF, 0xFFFF, 0xFFFF);
+    xcb_create_glyph_cursor(m_conn.get(), cursor, font, font, left_ptr_glyph, left_ptr_glyph + 1, 0,
+                            0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
     m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
 }
 
