@@ -11,6 +11,12 @@
 
 namespace osyl::test {
 
+// The artwork's colours, written down here apart from the program's own constants so that a
+// wrong constant there cannot pass unseen.
+inline constexpr Rgb blue = 0x068AC7;
+inline constexpr Rgb outline = 0x011C28;
+inline constexpr Rgb black = 0x000000;
+
 // Passes when every pixel of the inclusive rectangle has the colour; names the first that has not.
 inline testing::AssertionResult all_of(const Picture& p, int x0, int y0, int x1, int y1,
                                        Rgb colour) {

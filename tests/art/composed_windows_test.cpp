@@ -1,3 +1,4 @@
+#include "art_checks.h"
 #include "bar/form1.h"
 #include "menu/form2.h"
 #include "support/app_harness.h"
@@ -9,9 +10,9 @@
 namespace osyl {
 namespace {
 
-constexpr Rgb blue = 0x068AC7;
-constexpr Rgb outline = 0x011C28;
-constexpr Rgb black = 0x000000;
+using test::black;
+using test::blue;
+using test::outline;
 constexpr Rgb prg_fill = 0x0595D8;
 
 // Both windows as they are composed from their elements, with no skin at all: what a user

@@ -18,8 +18,8 @@
 namespace osyl {
 namespace {
 
-constexpr Rgb blue = 0x068AC7;
-constexpr Rgb black = 0x000000;
+using test::black;
+using test::blue;
 
 std::vector<std::byte> read_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -10,11 +10,10 @@ namespace osyl {
 namespace {
 
 using test::all_of;
+using test::black;
+using test::blue;
 using test::count_of;
-
-constexpr Rgb blue = 0x068AC7;
-constexpr Rgb outline = 0x011C28;
-constexpr Rgb black = 0x000000;
+using test::outline;
 
 TEST(BarBackground, OutlineShadingAndField) {
     Picture p = art::back();
