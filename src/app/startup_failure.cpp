@@ -2,8 +2,8 @@
 
 #include "platform/backend.h"
 #include "platform/errors.h"
+#include "platform/process.h"
 
-#include <dlfcn.h>
 #include <cstdint>
 #include <cstdio>
 #include <typeinfo>
@@ -16,14 +16,6 @@ std::string type_name_of(const std::exception& error) {
     if (const auto* app_error = dynamic_cast<const AppError*>(&error))
         return app_error->type_name();
     return typeid(error).name();
-}
-
-// Offset of a code address from the start of the executable image.
-std::uintptr_t image_offset(const void* code_position) {
-    Dl_info info{};
-    if (dladdr(code_position, &info) == 0 || info.dli_fbase == nullptr) return 0;
-    return reinterpret_cast<std::uintptr_t>(code_position) -
-           reinterpret_cast<std::uintptr_t>(info.dli_fbase);
 }
 
 std::string without_cr(const std::string& text) {

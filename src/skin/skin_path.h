@@ -12,7 +12,4 @@ std::string executable_folder(std::string_view exe_path);
 // "skin/c0.bmp".
 std::string skin_file_path(std::string_view exe_path, std::string_view relative_name);
 
-// The running executable's full path from /proc/self/exe; empty if it cannot be read.
-std::string current_executable_path();
-
 }  // namespace osyl

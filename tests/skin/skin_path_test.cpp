@@ -1,4 +1,5 @@
 #include "skin/skin_path.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 

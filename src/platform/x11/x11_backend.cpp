@@ -1,6 +1,7 @@
 #include "platform/x11/x11_backend.h"
 
 #include "platform/errors.h"
+#include "platform/process.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/signal_watch.h"
 #include "platform/x11/x11_connection.h"
@@ -95,7 +96,7 @@ public:
     std::int64_t now_ms() override { return wall_clock_ms(); }
     LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
     LocaleValues locale_values() override { return read_locale_values(); }
-    std::string executable_path() override;
+    std::string executable_path() override { return current_executable_path(); }
 
 private:
     struct PendingFocus {
@@ -483,18 +484,6 @@ void X11Backend::on_expose(const xcb_expose_event_t& event) {
         window->repaint();
     } else if (auto [box, box_window] = find_box(event.window); box_window != nullptr) {
         box_window->draw();
-    }
-}
-
-std::string X11Backend::executable_path() {
-    std::vector<char> buffer(256);
-    for (;;) {
-        ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0) throw SystemError(errno);
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            return std::string(buffer.data(), static_cast<std::size_t>(length));
-        }
-        buffer.resize(buffer.size() * 2);
     }
 }
 
