@@ -20,21 +20,6 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-// Closes a report's box however its nested loop ends, a halt included.
-class OpenBox {
-public:
-    OpenBox(Backend& backend, const MessageBoxSpec& spec)
-        : m_backend(backend), m_id(backend.open_message_box(spec)) {}
-    OpenBox(const OpenBox&) = delete;
-    OpenBox& operator=(const OpenBox&) = delete;
-    ~OpenBox() { m_backend.close_message_box(m_id); }
-    BoxId id() const { return m_id; }
-
-private:
-    Backend& m_backend;
-    BoxId m_id;
-};
-
 }  // namespace
 
 Application::Application(Backend& backend)
@@ -125,8 +110,8 @@ void Application::report(const std::exception& error) {
     bool was_enabled = m_desktop.input_enabled();
     m_desktop.set_input_enabled(false);
     {
-        OpenBox box(m_backend,
-                    {m_title, report_text(error.what()), was_active ? was_active->id() : 0});
+        ScopedBox box(m_backend,
+                      {m_title, report_text(error.what()), was_active ? was_active->id() : 0});
         auto dismissed = [&] {
             return std::find(m_dismissed.begin(), m_dismissed.end(), box.id()) != m_dismissed.end();
         };

@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/startup_failure.h"
-#include "platform/x11/x11_backend.h"
 #include "platform/process.h"
+#include "platform/x11/x11_backend.h"
 
 #include <clocale>
 #include <exception>

@@ -2,6 +2,7 @@
 
 #include "platform/backend.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 
 #include <cstdint>
@@ -38,7 +39,7 @@ void wait_for_dismissal(Backend& backend, BoxId box) {
 
 std::string startup_failure_text(const std::exception& error, const std::string& executable_path,
                                  const void* code_position) {
-    std::string file = executable_path.substr(executable_path.find_last_of('/') + 1);
+    std::string file = executable_path.substr(file_name_start(executable_path));
     char offset[32];
     std::snprintf(offset, sizeof offset, "%08lX",
                   static_cast<unsigned long>(image_offset(code_position) & 0xFFFFFFFFU));
@@ -52,9 +53,8 @@ int report_startup_failure(Backend* backend, const std::exception& error,
                                             reinterpret_cast<const void*>(&report_startup_failure));
     std::fputs(without_cr(text).c_str(), stderr);
     if (backend) {
-        BoxId box = backend->open_message_box({"Application Error", text, 0});
-        wait_for_dismissal(*backend, box);
-        backend->close_message_box(box);
+        ScopedBox box(*backend, {"Application Error", text, 0});
+        wait_for_dismissal(*backend, box.id());
     }
     return 1;
 }

@@ -109,7 +109,7 @@ void TForm1::CyberTimer() {
 
 void TForm1::show_digit(Element& digit, char character) {
     if (character < '0' || character > '9') return;
-    std::string name = "skin/c0.bmp";
+    std::string name = "skin\\c0.bmp";
     name[6] = character;
     digit.set_picture(load_skin_picture(m_executable_path, name));
 }

@@ -94,7 +94,7 @@ void TForm2::draw_label(int row) {
         if (static_cast<std::size_t>(column) > m_current_line.size()) return;
         char lower = static_cast<char>(m_current_line[column - 1] | 0x20);
         if (lower < 'a' || lower > 'z') continue;
-        std::string name = "skin/ba.bmp";
+        std::string name = "skin\\ba.bmp";
         name[6] = lower;
         cell(row, column).set_picture(load_skin_picture(m_executable_path, name));
     }

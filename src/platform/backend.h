@@ -69,4 +69,19 @@ public:
     virtual std::string executable_path() = 0;
 };
 
+// An open message box, closed however the code that waits for it ends, a halt included.
+class ScopedBox {
+public:
+    ScopedBox(Backend& backend, const MessageBoxSpec& spec)
+        : m_backend(backend), m_id(backend.open_message_box(spec)) {}
+    ScopedBox(const ScopedBox&) = delete;
+    ScopedBox& operator=(const ScopedBox&) = delete;
+    ~ScopedBox() { m_backend.close_message_box(m_id); }
+    BoxId id() const { return m_id; }
+
+private:
+    Backend& m_backend;
+    BoxId m_id;
+};
+
 }  // namespace osyl

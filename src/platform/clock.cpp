@@ -1,9 +1,7 @@
 #include "platform/clock.h"
 
-#include <langinfo.h>
 #include <chrono>
 #include <cstring>
-#include <ctime>
 
 namespace osyl {
 
@@ -55,26 +53,9 @@ bool locale_values_from_format(const std::string& t_fmt, const std::string& t_fm
     return false;
 }
 
-LocaleValues read_locale_values() {
-    LocaleValues values;
-    locale_values_from_format(nl_langinfo(T_FMT), nl_langinfo(T_FMT_AMPM), values);
-    std::string am = nl_langinfo(AM_STR);
-    std::string pm = nl_langinfo(PM_STR);
-    if (!am.empty()) values.am = am;
-    if (!pm.empty()) values.pm = pm;
-    return values;
-}
-
 std::int64_t wall_clock_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
-LocalTime local_time_of(std::int64_t epoch_ms) {
-    std::time_t seconds = static_cast<std::time_t>(epoch_ms / 1000);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
-    return {parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
 }  // namespace osyl

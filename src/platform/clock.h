@@ -26,11 +26,13 @@ struct LocaleValues {
 bool locale_values_from_format(const std::string& t_fmt, const std::string& t_fmt_ampm,
                                LocaleValues& values);
 
-// Reads the values of the C library's current LC_TIME.
-LocaleValues read_locale_values();
-
-// Wall-clock milliseconds since the epoch, and local time of day for such a moment.
+// Wall-clock milliseconds since the epoch.
 std::int64_t wall_clock_ms();
+
+// Implemented per platform (clock_posix.cpp, clock_win32.cpp):
+// The user's time-format values, read afresh.
+LocaleValues read_locale_values();
+// The local time of day at a wall-clock moment, in the current time zone.
 LocalTime local_time_of(std::int64_t epoch_ms);
 
 }  // namespace osyl

@@ -5,6 +5,23 @@
 
 namespace osyl {
 
+// How errors travel, on every platform:
+// - A failure the user should see throws an AppError; what() is the exact text shown.
+// - Only the event loops catch them: each event and each timer tick runs under the
+//   application's guard, which shows the error as a modal report under the application
+//   title (with a full stop appended by report_text) and carries on with the next event.
+//   The failed handler is abandoned where it threw; nothing is rolled back.
+// - Reports nest (a tick can fail during a report) up to a fixed depth; past it an error
+//   is written to standard error, one line, instead of opening yet another box.
+// - Before the event loop runs, the entry point catches instead: the start-up failure
+//   box ("Application Error") and the same text on standard error, then exit status 1.
+// - Halt is not an AppError: it passes every guard and ends the program with its status.
+// - Display faults the user cannot act on are not reports: a protocol error writes one
+//   line on standard error and the program goes on; a lost display connection writes one
+//   line and ends the program with status 0, as at log-off.
+// - Closing files: a failed close of the label file raises InOutError; a skin file's close
+//   raises nothing, since its bytes have all been read by then.
+
 // Every failure the user may see derives from AppError; what() is the text of the report.
 class AppError : public std::runtime_error {
 public:
@@ -19,8 +36,8 @@ public:
     explicit InOutError(int code);
     int code() const { return m_code; }
     const char* type_name() const override { return "EInOutError"; }
-    // Maps a POSIX errno onto the numbering that the message table uses.
-    static InOutError from_errno(int err);
+    // Maps the platform's error number onto the numbering that the message table uses.
+    static InOutError from_os_error(int err);
 
 private:
     InOutError(int code, const std::string& message);
@@ -48,7 +65,8 @@ public:
     const char* type_name() const override { return "EReadError"; }
 };
 
-// An operating-system failure with its errno: "System Error.  Code: N.\r\n<description>".
+// An operating-system failure with the platform's error number:
+// "System Error.  Code: N.\r\n<description>".
 class SystemError : public AppError {
 public:
     explicit SystemError(int err);
@@ -82,8 +100,12 @@ struct Halt {
 // The message for an input/output error number, as the label file reports it.
 std::string io_error_message(int code);
 
-// strerror(err) with trailing spaces, control characters and full stops removed.
-std::string describe_errno(int err);
+// The platform's description of its error number, with trailing spaces, control
+// characters and full stops removed.
+std::string describe_os_error(int err);
+
+// The platform's error number for "not enough memory", which the pixel budget reports.
+int out_of_memory_error();
 
 // Strips trailing spaces, control characters and full stops.
 std::string trim_description(std::string text);

@@ -2,43 +2,55 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace osyl {
 
-// An open file descriptor, closed on every path.
+// An open file, closed on every path. The handle is the platform's own: a descriptor on
+// POSIX, a HANDLE on Windows.
 class FileHandle {
 public:
+    using Native = std::intptr_t;
+    static constexpr Native none = -1;
+
     FileHandle() = default;
-    explicit FileHandle(int fd) : m_fd(fd) {}
+    explicit FileHandle(Native native) : m_native(native) {}
     FileHandle(FileHandle&& other) noexcept;
     FileHandle& operator=(FileHandle&& other) noexcept;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle();
 
-    int fd() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    // Closes now and returns the errno of a failed close(), or 0.
+    Native native() const { return m_native; }
+    explicit operator bool() const { return m_native != none; }
+    // Closes now and returns the platform's error number of a failed close, or 0.
     int close();
 
 private:
-    int m_fd = -1;
+    Native m_native = none;
 };
 
 struct OpenedFile {
     FileHandle file;
-    std::uint64_t size = 0;
-    int error = 0;  // errno when the file could not be opened
+    std::uint64_t size = 0;  // when it was opened
+    int error = 0;           // the platform's error number when it could not be opened
 };
 
-// Opens an existing file read-only and non-blocking, and accepts it only if it is a
-// regular file: a FIFO or a device would hang or never end, so it fails with EACCES
-// (EISDIR for a directory).
+// Opens an existing file by a UTF-8 path, read-only, letting others read but not write it
+// where the platform can say so, and accepts only a regular file: a FIFO or a device would
+// hang or never end, a directory cannot be read.
 OpenedFile open_regular_file(const std::string& path);
 
-// Reads up to max_bytes from the current position; returns errno in error on failure.
+// Reads what is there, up to the buffer's size: 0 bytes at the end of the file.
+struct ReadSome {
+    std::size_t got = 0;
+    int error = 0;  // the platform's error number
+};
+ReadSome read_some(const FileHandle& file, std::span<std::byte> buffer);
+
+// Reads up to max_bytes from the current position, stopping early only at the end.
 struct ReadResult {
     std::vector<std::byte> bytes;
     int error = 0;
@@ -47,5 +59,6 @@ ReadResult read_up_to(const FileHandle& file, std::size_t max_bytes);
 
 // How many files open_regular_file() has opened so far; tests count file access with it.
 std::uint64_t file_open_count();
+void count_file_open();
 
 }  // namespace osyl

@@ -3,7 +3,6 @@
 #include "platform/errors.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
 namespace osyl {
@@ -25,7 +24,7 @@ void Picture::reserve_budget() {
     std::uint64_t bytes = bytes_of(m_width, m_height);
     if (bytes > pixel_budget_bytes - g_bytes_in_use) {
         m_width = m_height = 0;
-        throw SystemError(ENOMEM);
+        throw SystemError(out_of_memory_error());
     }
     g_bytes_in_use += bytes;
 }

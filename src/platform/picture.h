@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace osyl {
@@ -20,7 +21,7 @@ std::uint64_t pixel_bytes_in_use();
 class Picture {
 public:
     Picture() = default;
-    // Throws SystemError(ENOMEM) when the pictures alive would exceed the budget.
+    // Throws SystemError(out_of_memory_error()) when the pictures alive would exceed the budget.
     Picture(int width, int height, Rgb fill = 0);
     Picture(const Picture& other);
     Picture(Picture&& other) noexcept;
@@ -38,8 +39,9 @@ public:
     // Copies src with its top-left corner at (left, top), clipped to this picture.
     void blit(const Picture& src, int left, int top);
 
-    const std::vector<Rgb>& pixels() const { return m_pixels; }
-    std::vector<Rgb>& pixels() { return m_pixels; }
+    // A view, not the vector: the size stays what the budget was charged for.
+    std::span<const Rgb> pixels() const { return m_pixels; }
+    std::span<Rgb> pixels() { return m_pixels; }
 
     friend bool operator==(const Picture& a, const Picture& b) {
         return a.m_width == b.m_width && a.m_height == b.m_height && a.m_pixels == b.m_pixels;

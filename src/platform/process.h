@@ -16,4 +16,8 @@ std::string current_executable_path();
 // unknown.
 std::uintptr_t image_offset(const void* code_position);
 
+// True when the user has asked the program to end (SIGTERM, SIGINT) and the event loop has
+// not taken the request yet. Long operations look at it between chunks of work.
+bool termination_pending();
+
 }  // namespace osyl

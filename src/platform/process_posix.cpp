@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <dlfcn.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <vector>
@@ -24,6 +25,13 @@ std::uintptr_t image_offset(const void* code_position) {
     if (dladdr(code_position, &info) == 0 || info.dli_fbase == nullptr) return 0;
     return reinterpret_cast<std::uintptr_t>(code_position) -
            reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+}
+
+// The signals are blocked while the event loop watches them, so they wait as pending.
+bool termination_pending() {
+    sigset_t pending;
+    if (sigpending(&pending) != 0) return false;
+    return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;
 }
 
 }  // namespace osyl

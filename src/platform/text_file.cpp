@@ -1,64 +1,77 @@
 #include "platform/text_file.h"
 
 #include "platform/errors.h"
+#include "platform/process.h"
 
-#include <unistd.h>
-#include <cerrno>
+#include <algorithm>
+#include <cstring>
+#include <span>
 
 namespace osyl {
 
 namespace {
-constexpr int ctrl_z = 26;
-}
+constexpr char ctrl_z = 26;
+// Large enough that skipping a long line runs at memory speed.
+constexpr std::uint64_t chunk_bytes = 1 << 20;
+}  // namespace
 
 void TextFile::open(const std::string& path) {
     m_file = FileHandle();
-    m_position = m_filled = 0;
+    m_left = m_position = m_filled = 0;
     OpenedFile opened = open_regular_file(path);
-    if (opened.error != 0) throw InOutError::from_errno(opened.error);
+    if (opened.error != 0) throw InOutError::from_os_error(opened.error);
     m_file = std::move(opened.file);
+    m_left = opened.size;
+    m_buffer.resize(static_cast<std::size_t>(std::min(m_left, chunk_bytes)));
 }
 
-int TextFile::peek_byte() {
-    if (m_position == m_filled) {
-        if (!m_file) return -1;
-        ssize_t got;
-        do {
-            got = ::read(m_file.fd(), m_buffer.data(), m_buffer.size());
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) throw InOutError::from_errno(errno);
-        m_position = 0;
-        m_filled = static_cast<std::size_t>(got);
-        if (got == 0) return -1;
+bool TextFile::fill() {
+    if (m_position < m_filled) return true;
+    if (m_left == 0 || !m_file) return false;
+    // Signals are handled by the event loop; a read of gigabytes must not make them wait.
+    if (termination_pending()) throw Halt{0};
+    auto want = static_cast<std::size_t>(std::min<std::uint64_t>(m_left, m_buffer.size()));
+    ReadSome read = read_some(m_file, std::as_writable_bytes(std::span(m_buffer).first(want)));
+    if (read.error != 0) throw InOutError::from_os_error(read.error);
+    m_position = 0;
+    m_filled = read.got;
+    m_left = read.got == 0 ? 0 : m_left - read.got;
+    return read.got > 0;
+}
+
+void TextFile::skip_line() {
+    while (fill()) {
+        const char* start = m_buffer.data() + m_position;
+        const void* end = std::memchr(start, '\n', m_filled - m_position);
+        if (end != nullptr) {
+            m_position += static_cast<std::size_t>(static_cast<const char*>(end) - start) + 1;
+            return;
+        }
+        m_position = m_filled;
     }
-    return static_cast<unsigned char>(m_buffer[m_position]);
-}
-
-int TextFile::next_byte() {
-    int byte = peek_byte();
-    if (byte >= 0) ++m_position;
-    return byte;
 }
 
 void TextFile::read_line(std::string& line, std::size_t keep) {
     line.clear();
-    bool text_ended = false;  // after a Ctrl-Z the rest of the line is skipped
-    for (int byte = next_byte(); byte >= 0 && byte != '\n'; byte = next_byte()) {
+    while (fill()) {
+        char byte = m_buffer[m_position++];
+        if (byte == '\n') return;
         if (byte == '\r') {
-            if (peek_byte() == '\n') {
+            if (fill() && m_buffer[m_position] == '\n') {
                 ++m_position;
                 return;
             }
             continue;
         }
-        if (byte == ctrl_z) text_ended = true;
-        if (!text_ended && line.size() < keep) line += static_cast<char>(byte);
+        // After a Ctrl-Z, or once the caller has all it keeps, the rest is only skipped.
+        if (byte == ctrl_z || line.size() >= keep) return skip_line();
+        line += byte;
     }
 }
 
 void TextFile::close() {
     int error = m_file.close();
-    if (error != 0) throw InOutError::from_errno(error);
+    if (error != 0) throw InOutError::from_os_error(error);
 }
 
 }  // namespace osyl

@@ -18,7 +18,6 @@ public:
 
     bool enabled() const { return m_enabled && m_interval_ms > 0 && m_handler != nullptr; }
     void set_enabled(bool enabled) { m_enabled = enabled; }
-    int interval_ms() const { return m_interval_ms; }
     // The period actually used, in milliseconds.
     std::int64_t period_ms() const;
 

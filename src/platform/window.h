@@ -28,7 +28,6 @@ public:
 
     Element& add(std::string name, Point position, Picture picture);
     Element* find(const std::string& name) const;
-    const std::vector<std::unique_ptr<Element>>& elements() const { return m_elements; }
     // The topmost visible element under a point in client coordinates.
     Element* element_at(Point client) const;
 

@@ -2,12 +2,11 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "skin/bmp_reader.h"
 #include "skin/skin_path.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace osyl {
 
@@ -16,22 +15,14 @@ namespace {
 // Enough for the file header, any usual information header and a full colour table.
 constexpr std::uint64_t head_bytes = 4096;
 
-// The report names the file absolutely even if the executable path came in relative.
-std::string absolute_path(const std::string& path) {
-    if (!path.empty() && path.front() == '/') return path;
-    std::error_code error;
-    auto cwd = std::filesystem::current_path(error);
-    if (error) return path;
-    return (cwd / path).string();
-}
-
 }  // namespace
 
 Picture load_skin_picture(std::string_view exe_path, std::string_view relative_name) {
     std::string path = absolute_path(skin_file_path(exe_path, relative_name));
     OpenedFile opened = open_regular_file(path);
     if (opened.error != 0)
-        throw FileOpenError("Cannot open file \"" + path + "\". " + describe_errno(opened.error));
+        throw FileOpenError("Cannot open file \"" + path + "\". " +
+                            describe_os_error(opened.error));
     // The headers first, then only as much of the file as they say will be used.
     ReadResult read = read_up_to(opened.file, std::min<std::uint64_t>(opened.size, head_bytes));
     if (read.error == 0) {

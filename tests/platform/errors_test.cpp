@@ -29,16 +29,16 @@ TEST(InOutError, MessagesByNumberAndErrnoMapping) {
     EXPECT_STREQ(InOutError(106).what(), "Invalid numeric input");
     EXPECT_STREQ(InOutError(32).what(), "I/O error 32");
 
-    EXPECT_EQ(InOutError::from_errno(ENOENT).code(), 2);
-    EXPECT_EQ(InOutError::from_errno(ENOTDIR).code(), 3);
-    EXPECT_EQ(InOutError::from_errno(ENAMETOOLONG).code(), 3);
-    EXPECT_EQ(InOutError::from_errno(EMFILE).code(), 4);
-    EXPECT_EQ(InOutError::from_errno(ENFILE).code(), 4);
-    EXPECT_EQ(InOutError::from_errno(EACCES).code(), 5);
-    EXPECT_EQ(InOutError::from_errno(EPERM).code(), 5);
-    EXPECT_EQ(InOutError::from_errno(EISDIR).code(), 5);
-    EXPECT_EQ(InOutError::from_errno(ENOSPC).code(), 101);
-    EXPECT_STREQ(InOutError::from_errno(EIO).what(), "I/O error 5");
+    EXPECT_EQ(InOutError::from_os_error(ENOENT).code(), 2);
+    EXPECT_EQ(InOutError::from_os_error(ENOTDIR).code(), 3);
+    EXPECT_EQ(InOutError::from_os_error(ENAMETOOLONG).code(), 3);
+    EXPECT_EQ(InOutError::from_os_error(EMFILE).code(), 4);
+    EXPECT_EQ(InOutError::from_os_error(ENFILE).code(), 4);
+    EXPECT_EQ(InOutError::from_os_error(EACCES).code(), 5);
+    EXPECT_EQ(InOutError::from_os_error(EPERM).code(), 5);
+    EXPECT_EQ(InOutError::from_os_error(EISDIR).code(), 5);
+    EXPECT_EQ(InOutError::from_os_error(ENOSPC).code(), 101);
+    EXPECT_STREQ(InOutError::from_os_error(EIO).what(), "I/O error 5");
 }
 
 TEST(SystemError, NamesTheCodeAndTheTrimmedDescription) {

@@ -58,7 +58,7 @@ TEST_F(SkinLoader, FindsTheSkinBesideTheExecutableFromAnyWorkingDirectory) {
     write("bq.bmp", test::make_bmp(big, 24).bytes());
     test::TempDir elsewhere;
     test::ScopedCwd cwd(elsewhere.path());
-    Picture digit = load_skin_picture(exe(), "skin/c0.bmp");
+    Picture digit = load_skin_picture(exe(), "skin\\c0.bmp");
     EXPECT_EQ(digit.width(), 7);
     EXPECT_EQ(digit.at(1, 0), 0xFFFFFFu);
     Picture letter = load_skin_picture(exe(), "skin/bq.bmp");

@@ -13,8 +13,8 @@ TEST(SkinPath, FolderEndsAtTheLastSlash) {
     EXPECT_EQ(executable_folder("/osyl"), "/");
     EXPECT_EQ(executable_folder("osyl"), "");
     EXPECT_EQ(executable_folder("/opt/osyl (deleted)"), "/opt/");
-    EXPECT_EQ(skin_file_path("/opt/osyl/osyl", "skin/c0.bmp"), "/opt/osyl/skin/c0.bmp");
-    EXPECT_EQ(skin_file_path("osyl", "skin/ba.bmp"), "skin/ba.bmp");
+    EXPECT_EQ(skin_file_path("/opt/osyl/osyl", "skin\\c0.bmp"), "/opt/osyl/skin/c0.bmp");
+    EXPECT_EQ(skin_file_path("osyl", "skin\\ba.bmp"), "skin/ba.bmp");
 }
 
 TEST(SkinPath, CurrentExecutableIsThisProgram) {
