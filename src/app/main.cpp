@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/startup_failure.h"
+#include "platform/native_backend.h"
 #include "platform/process.h"
-#include "platform/x11/x11_backend.h"
 
 #include <clocale>
 #include <exception>
@@ -13,7 +13,7 @@ int main() {
     std::unique_ptr<osyl::Backend> backend;
     std::unique_ptr<osyl::Application> app;
     try {
-        backend = osyl::make_x11_backend();
+        backend = osyl::make_native_backend();
         app = std::make_unique<osyl::Application>(*backend);
     } catch (const std::exception& error) {
         return osyl::report_startup_failure(backend.get(), error, osyl::current_executable_path());
