@@ -177,9 +177,10 @@ void Desktop::deliver(const VisibilityChange& change) {
     if (window) window->m_visible = change.visible;
 }
 
+// Marked first: a window that fails to present is not retried until it changes again.
 void Desktop::present(Window& window) {
-    m_backend.present(window.id(), window.compose());
     window.mark_presented();
+    m_backend.present(window.id(), window.compose());
 }
 
 // Hidden windows are composed when they are shown, not before.
@@ -201,6 +202,7 @@ void Desktop::run_due_timers() {
     // pass allocates nothing.
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         Timer* timer = m_timers[i];
+        timer->follow_clock(now);
         if (timer->enabled() && now >= timer->due_ms())
             run_guarded([timer, now] { timer->fire_if_due(now); });
     }

@@ -23,6 +23,10 @@ std::int64_t Timer::period_ms() const {
     return (seconds < 1 ? 1 : seconds) * 1000;
 }
 
+void Timer::follow_clock(std::int64_t now_ms) {
+    if (m_due_ms - now_ms > period_ms()) m_due_ms = now_ms;
+}
+
 bool Timer::fire_if_due(std::int64_t now_ms) {
     if (!enabled() || now_ms < m_due_ms) return false;
     std::int64_t period = period_ms();

@@ -26,6 +26,9 @@ public:
     // Runs the handler if the tick is due, and schedules the next one; ticks that were
     // missed meanwhile are merged into this one.
     bool fire_if_due(std::int64_t now_ms);
+    // A tick due further ahead than one period means the wall clock was set back: it is
+    // due now instead, so the clock never stands still for as long as the step.
+    void follow_clock(std::int64_t now_ms);
 
 private:
     Desktop& m_desktop;

@@ -60,10 +60,14 @@ void HeadlessBackend::settings_changed() { m_script.emplace_back(Event{SettingsC
 
 std::int64_t HeadlessBackend::script_end_time() const {
     std::int64_t end = m_now_ms;
-    for (const Step& step : m_script)
+    for (const Step& step : m_script) {
         if (const auto* advance = std::get_if<Advance>(&step)) end = advance->until_ms;
+        if (const auto* jump = std::get_if<StepClock>(&step)) end += jump->by_ms;
+    }
     return end;
 }
+
+void HeadlessBackend::step_clock(std::int64_t ms) { m_script.emplace_back(StepClock{ms}); }
 
 void HeadlessBackend::advance(std::int64_t ms) {
     m_script.emplace_back(Advance{script_end_time() + ms});
@@ -119,8 +123,8 @@ void HeadlessBackend::activate(WindowId window, std::uint32_t) {
     if (state(window).shown) m_focused = window;
 }
 
-void HeadlessBackend::present(WindowId window, const Picture& pixels) {
-    state(window).pixels = pixels;
+void HeadlessBackend::present(WindowId window, Picture pixels) {
+    state(window).pixels = std::move(pixels);
 }
 
 BoxId HeadlessBackend::open_message_box(const MessageBoxSpec& spec) {
@@ -174,6 +178,11 @@ std::optional<Event> HeadlessBackend::next_event(std::optional<std::int64_t> dea
             m_now_ms = advance->until_ms;
             m_script.pop_front();
             continue;
+        }
+        if (const auto* jump = std::get_if<StepClock>(&m_script.front())) {
+            m_now_ms += jump->by_ms;
+            m_script.pop_front();
+            return std::nullopt;  // as a real wait would end on a clock step
         }
         Step step = m_script.front();
         m_script.pop_front();

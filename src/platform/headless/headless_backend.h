@@ -45,6 +45,7 @@ public:
     void close(const std::string& window_name);       // the window manager's close command
     void dismiss_box();                               // the topmost open box
     void advance(std::int64_t ms);                    // timers fire on the way
+    void step_clock(std::int64_t ms);                 // the wall clock is set, back if < 0
     void quit();
     void settings_changed();
 
@@ -64,7 +65,7 @@ public:
     void show_window(WindowId window) override;
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
-    void present(WindowId window, const Picture& pixels) override;
+    void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
@@ -82,11 +83,14 @@ private:
         int key_code;
         Modifiers modifiers;
     };
+    struct StepClock {
+        std::int64_t by_ms;
+    };
     struct Dismiss {};
     struct Close {
         std::string window_name;
     };
-    using Step = std::variant<Event, Advance, KeyToFocus, Dismiss, Close>;
+    using Step = std::variant<Event, Advance, StepClock, KeyToFocus, Dismiss, Close>;
 
     WindowState& state(WindowId window);
     std::optional<Event> resolve(const Step& step);
