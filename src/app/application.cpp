@@ -107,7 +107,10 @@ void Application::dispatch(const Event& event) {
                    [&](const VisibilityChange& change) { m_desktop.deliver(change); },
                    [&](const BoxDismissed& dismissed) { m_dismissed.push_back(dismissed.box); },
                    [&](const QuitRequest&) { m_desktop.request_quit(); },
-                   [&](const SettingsChanged&) { m_form1->settings_changed(); },
+                   [&](const SettingsChanged&) {
+                       m_form1->settings_changed();
+                       m_desktop.clock_changed();
+                   },
                },
                event);
 }

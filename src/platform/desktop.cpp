@@ -196,6 +196,10 @@ std::optional<std::int64_t> Desktop::next_timer_due() const {
     return due;
 }
 
+void Desktop::clock_changed() {
+    for (Timer* timer : m_timers) timer->make_due();
+}
+
 void Desktop::run_due_timers() {
     std::int64_t now = m_backend.now_ms();
     // By index: a handler may open a report whose nested loop runs timers too. An idle

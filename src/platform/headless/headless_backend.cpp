@@ -16,11 +16,13 @@ HeadlessBackend::HeadlessBackend() : m_now_ms(base_day_ms + 12LL * 3'600'000) {
 }
 
 void HeadlessBackend::set_time(int hour, int minute, int second, int millisecond) {
-    m_now_ms = base_day_ms + ((hour * 60 + minute) * 60 + second) * 1000LL + millisecond;
+    m_now_ms =
+        base_day_ms + ((hour * 60 + minute) * 60 + second - m_utc_offset_s) * 1000LL + millisecond;
 }
 
 LocalTime HeadlessBackend::local_time(std::int64_t epoch_ms) {
-    std::int64_t seconds = ((epoch_ms % day_ms) + day_ms) % day_ms / 1000;
+    std::int64_t local_ms = epoch_ms + m_utc_offset_s * 1000LL;
+    std::int64_t seconds = ((local_ms % day_ms) + day_ms) % day_ms / 1000;
     return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
             static_cast<int>(seconds % 60)};
 }

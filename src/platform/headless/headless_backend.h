@@ -33,6 +33,8 @@ public:
     void set_executable_path(std::string path) { m_executable_path = std::move(path); }
     void set_locale(LocaleValues values) { m_locale = std::move(values); }
     void set_time(int hour, int minute, int second, int millisecond = 0);
+    // Local time is this many seconds ahead of the wall clock's UTC (set before set_time).
+    void set_utc_offset(int seconds) { m_utc_offset_s = seconds; }
     // At the end of the script, dismiss open boxes as a user pressing Enter would.
     void set_auto_dismiss(bool on) { m_auto_dismiss = on; }
 
@@ -104,6 +106,7 @@ private:
     WindowId m_next_id = 1;
     WindowId m_focused = 0;
     std::int64_t m_now_ms;
+    int m_utc_offset_s = 0;
     LocaleValues m_locale;
     std::string m_executable_path = "/opt/osyl/osyl";
     bool m_auto_dismiss = true;
