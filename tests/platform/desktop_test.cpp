@@ -63,11 +63,12 @@ TEST_F(DeliveryTest, TopmostElementGetsTheEventAndEmptySpaceGoesToTheWindow) {
 
 TEST_F(DeliveryTest, LeftPressCapturesUntilReleaseEvenOutsideTheWindow) {
     mouse(Action::Down, {5, 5});
-    mouse(Action::Move, {35, 5});     // over b
-    mouse(Action::Move, {500, 500});  // outside every window
-    mouse(Action::Up, {5, 110});      // over the other window
+    mouse(Action::Move, {35, 5});               // over b
+    mouse(Action::Move, {500, 500});            // outside every window
+    mouse(Action::Up, {35, 5}, Button::Right);  // only the left release ends the capture
+    mouse(Action::Up, {5, 110});                // over the other window
     mouse(Action::Move, {35, 5});
-    EXPECT_EQ(log, (Log{"a:down", "a:move@35,5", "a:move@500,500", "a:up", "b:move@5,5"}));
+    EXPECT_EQ(log, (Log{"a:down", "a:move@35,5", "a:move@500,500", "a:up", "a:up", "b:move@5,5"}));
 }
 
 TEST_F(DeliveryTest, RightAndMiddleReleasesGoWhereThePointerIsInWhicheverWindow) {
@@ -120,10 +121,14 @@ TEST_F(DeliveryTest, PressOnInactiveWindowActivatesIt) {
 }
 
 TEST_F(DeliveryTest, ClosingSecondaryWindowHidesItAndActivatesTheOther) {
+    Window third(desktop, {"Third", {200, 0, 10, 10}, WindowRole::Popup, "", {}}, AutoSize::No);
+    third.show();
     lower.show();
     lower.close();
     EXPECT_FALSE(lower.visible());
     EXPECT_FALSE(backend.window("Lower").shown);
+    EXPECT_EQ(desktop.active_window(), &third) << "the topmost window left";
+    third.close();
     EXPECT_EQ(desktop.active_window(), &upper);
     EXPECT_FALSE(desktop.quit_requested());
     upper.close();

@@ -68,6 +68,9 @@ std::vector<Format> formats() {
              });
          },
          img},
+        {"info_8bpp_full_table",
+         [=] { return with(test::make_bmp(img, 8), [](BmpFile& f) { f.colours_used = 256; }); },
+         img},
         {"info_16bpp_555", [=] { return test::make_bmp(img, 16); }, img},
         {"info_16bpp_565_masks_after", [=] { return test::make_masked_bmp(img, 16, rgb565); }, img},
         {"info_16bpp_alpha_masks_after",
