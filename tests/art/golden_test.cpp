@@ -18,6 +18,9 @@
 #include <iomanip>
 #include <map>
 #include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace osyl {
 namespace {
