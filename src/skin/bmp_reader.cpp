@@ -80,6 +80,9 @@ struct Header {
     std::uint32_t image_size = 0;
     std::uint32_t colours_used = 0;
     std::span<const std::byte> bytes;
+
+    std::int64_t rows() const { return height < 0 ? -height : height; }
+    bool run_length() const { return compression == rle8 || compression == rle4; }
 };
 
 Header read_header(Cursor& in) {
@@ -122,7 +125,7 @@ bool compression_fits(const Header& h) {
 void validate(const Header& h) {
     bool depth_ok =
         h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 16 || h.bpp == 24 || h.bpp == 32;
-    std::int64_t rows = h.height < 0 ? -h.height : h.height;
+    std::int64_t rows = h.rows();
     if (h.planes != 1 || !depth_ok || !compression_fits(h) || h.colours_used > max_colours)
         throw InvalidGraphic();
     if (h.width < 0 || h.width > bmp_max_side || rows > bmp_max_side ||
@@ -189,6 +192,48 @@ void read_palette(Cursor& in, const Header& h, Format& format) {
     }
 }
 
+// Everything the headers say, parsed once; every size the decoder and the loader need is
+// answered from here.
+struct Layout {
+    Header header;
+    Format format;
+    std::uint64_t data_start = 0;  // where the pixel data begins in the file
+
+    bool empty() const { return header.width == 0 || header.height == 0; }
+    std::uint64_t rows() const { return static_cast<std::uint64_t>(header.rows()); }
+    std::uint64_t stride() const {
+        return (static_cast<std::uint64_t>(header.width) * header.bpp + 31) / 32 * 4;
+    }
+    // Pixel-data bytes the decoder can use when `left` bytes follow data_start. Rows beyond
+    // the height are never read; run-length data has no such bound.
+    std::uint64_t data_bytes(std::uint64_t left) const {
+        std::uint64_t wanted = header.image_size;
+        if (!header.run_length()) {
+            std::uint64_t rows_bytes = stride() * rows();
+            wanted = wanted == 0 ? rows_bytes : std::min(wanted, rows_bytes);
+        }
+        return wanted == 0 ? left : std::min(wanted, left);
+    }
+};
+
+// `head` holds the file's first bytes, at least its headers, out of file_size in all. The
+// pixel data starts after the colour table, or at the file header's offset when that lies
+// further on and inside the file.
+Layout parse_layout(std::span<const std::byte> head, std::uint64_t file_size) {
+    Cursor in(head);
+    auto file_header = in.take(file_header_bytes);
+    if (u8_at(file_header, 0) != 'B' || u8_at(file_header, 1) != 'M') throw InvalidGraphic();
+    Layout layout;
+    layout.header = read_header(in);
+    validate(layout.header);
+    read_masks(in, layout.header, layout.format);
+    read_palette(in, layout.header, layout.format);
+    layout.data_start = in.position();
+    std::uint32_t offset = u32_at(file_header, 10);
+    if (offset >= layout.data_start && offset <= file_size) layout.data_start = offset;
+    return layout;
+}
+
 std::uint32_t palette_index(std::span<const std::byte> row, std::size_t x, std::uint32_t bpp) {
     std::size_t bit = x * bpp;
     std::uint32_t byte = u8_at(row, bit / 8);
@@ -212,16 +257,15 @@ void decode_row(std::span<const std::byte> row, std::uint32_t bpp, const Format&
     }
 }
 
-void decode_rows(std::span<const std::byte> data, const Header& h, const Format& format,
-                 Picture& picture) {
-    auto width = static_cast<std::uint64_t>(h.width);
-    std::uint64_t stride = (width * h.bpp + 31) / 32 * 4;
-    std::uint64_t rows = static_cast<std::uint64_t>(picture.height());
+void decode_rows(std::span<const std::byte> data, const Layout& layout, Picture& picture) {
+    auto width = static_cast<std::uint64_t>(layout.header.width);
+    std::uint64_t stride = layout.stride();
+    std::uint64_t rows = layout.rows();
     for (std::uint64_t row = 0; row < rows && row * stride < data.size(); ++row) {
         std::uint64_t begin = row * stride;
         auto bytes = data.subspan(begin, std::min(stride, data.size() - begin));
-        auto y = static_cast<int>(h.height < 0 ? row : rows - 1 - row);
-        decode_row(bytes, h.bpp, format, &picture.pixels()[y * width], width);
+        auto y = static_cast<int>(layout.header.height < 0 ? row : rows - 1 - row);
+        decode_row(bytes, layout.header.bpp, layout.format, &picture.pixels()[y * width], width);
     }
 }
 
@@ -229,8 +273,8 @@ void decode_rows(std::span<const std::byte> data, const Header& h, const Format&
 // the picture are dropped, and data that stops early leaves the rest black.
 class RleDecoder {
 public:
-    RleDecoder(const Header& h, const Format& format, Picture& picture)
-        : m_bpp(h.bpp), m_format(format), m_picture(picture) {}
+    RleDecoder(const Layout& layout, Picture& picture)
+        : m_bpp(layout.header.bpp), m_format(layout.format), m_picture(picture) {}
 
     void decode(std::span<const std::byte> data) {
         std::size_t at = 0;
@@ -295,51 +339,16 @@ private:
     std::int64_t m_y = 0;
 };
 
-// The pixel data starts after the colour table, or at the file header's offset when
-// that lies further on and inside the file.
-std::span<const std::byte> pixel_data(std::span<const std::byte> file, std::uint64_t start,
-                                      std::uint32_t offset_field, const Header& h) {
-    if (offset_field >= start && offset_field <= file.size()) start = offset_field;
-    std::uint64_t left = file.size() - start;
-    std::uint64_t wanted = h.image_size;
-    if (wanted == 0 && h.compression != rle8 && h.compression != rle4) {
-        std::uint64_t stride = (static_cast<std::uint64_t>(h.width) * h.bpp + 31) / 32 * 4;
-        std::uint64_t rows = static_cast<std::uint64_t>(h.height < 0 ? -h.height : h.height);
-        wanted = stride * rows;
-    }
-    if (wanted == 0) wanted = left;
-    return file.subspan(start, std::min(wanted, left));
-}
-
-// How many pixel-data bytes the decoder can use from `start` on. Rows beyond the height
-// are never read; run-length data has no such bound and may use the rest of the file.
-std::uint64_t pixel_bytes_used(const Header& h, std::uint64_t left) {
-    if (h.compression == rle8 || h.compression == rle4) return h.image_size ? h.image_size : left;
-    std::uint64_t stride = (static_cast<std::uint64_t>(h.width) * h.bpp + 31) / 32 * 4;
-    std::uint64_t rows = static_cast<std::uint64_t>(h.height < 0 ? -h.height : h.height);
-    std::uint64_t wanted = stride * rows;
-    return h.image_size ? std::min<std::uint64_t>(h.image_size, wanted) : wanted;
-}
-
 }  // namespace
 
 std::uint64_t bmp_bytes_needed(std::span<const std::byte> head, std::uint64_t file_size) {
     std::uint64_t whole = std::min(file_size, bmp_max_file_bytes);
     try {
         if (head.empty()) return 0;
-        Cursor in(head);
-        auto file_header = in.take(file_header_bytes);
-        if (u8_at(file_header, 0) != 'B' || u8_at(file_header, 1) != 'M') return head.size();
-        Header header = read_header(in);
-        validate(header);
-        Format format;
-        read_masks(in, header, format);
-        read_palette(in, header, format);
-        std::uint64_t start = in.position();
-        std::uint32_t offset = u32_at(file_header, 10);
-        if (offset >= start && offset <= file_size) start = offset;
-        if (header.width == 0 || header.height == 0) return std::min(whole, start);
-        return std::min(whole, start + pixel_bytes_used(header, file_size - start));
+        Layout layout = parse_layout(head, file_size);
+        if (layout.empty()) return std::min(whole, layout.data_start);
+        return std::min(whole,
+                        layout.data_start + layout.data_bytes(file_size - layout.data_start));
     } catch (const StreamReadError&) {
         return whole;  // the headers go on past what was read: read on
     } catch (const AppError&) {
@@ -349,23 +358,14 @@ std::uint64_t bmp_bytes_needed(std::span<const std::byte> head, std::uint64_t fi
 
 Picture decode_bmp(std::span<const std::byte> file) {
     if (file.empty()) return {};
-    Cursor in(file);
-    auto file_header = in.take(file_header_bytes);
-    if (u8_at(file_header, 0) != 'B' || u8_at(file_header, 1) != 'M') throw InvalidGraphic();
-    Header header = read_header(in);
-    validate(header);
-    Format format;
-    read_masks(in, header, format);
-    read_palette(in, header, format);
-    if (header.width == 0 || header.height == 0) return {};
-
-    auto data = pixel_data(file, in.position(), u32_at(file_header, 10), header);
-    auto rows = header.height < 0 ? -header.height : header.height;
-    Picture picture(static_cast<int>(header.width), static_cast<int>(rows));
-    if (header.compression == rle8 || header.compression == rle4)
-        RleDecoder(header, format, picture).decode(data);
+    Layout layout = parse_layout(file, file.size());
+    if (layout.empty()) return {};
+    auto data = file.subspan(layout.data_start, layout.data_bytes(file.size() - layout.data_start));
+    Picture picture(static_cast<int>(layout.header.width), static_cast<int>(layout.rows()));
+    if (layout.header.run_length())
+        RleDecoder(layout, picture).decode(data);
     else
-        decode_rows(data, header, format, picture);
+        decode_rows(data, layout, picture);
     return picture;
 }
 

@@ -109,6 +109,42 @@ TEST(Application, SecondReportOpensOverTheFirst) {
     EXPECT_EQ(h.backend().open_boxes(), 0U);
 }
 
+// Two reports at once: the menu's label file is missing, then the clock needs a missing
+// digit. Nothing but the boxes takes input until the last one closes.
+TEST(Application, WhileAnyReportIsOpenTheWindowsTakeNoInput) {
+    AppHarness h;
+    h.backend().set_time(10, 59, 30);
+    h.start();
+    std::filesystem::remove(h.skin_dir() / "c0.bmp");
+    h.backend().set_auto_dismiss(false);
+    h.backend().click(prg);
+    h.backend().advance(40'000);
+    h.backend().dismiss_box();  // the first report is still open
+    h.backend().press({568, 589});
+    h.backend().key(key_insert);
+    h.backend().close("Form1");
+    h.backend().dismiss_box();
+    h.run();
+    EXPECT_FALSE(h.app().finished());
+    EXPECT_EQ(Form1->Opt.left(), 563);
+    EXPECT_EQ(h.backend().open_boxes(), 0U);
+}
+
+TEST(Application, ReportRaisedByTheClockGivesTheKeyboardBackToTheMenu) {
+    AppHarness h;
+    h.write_labels("");
+    h.backend().set_time(10, 59, 30);
+    h.start();
+    std::filesystem::remove(h.skin_dir() / "c0.bmp");
+    h.backend().set_auto_dismiss(false);
+    h.backend().click(prg);
+    h.backend().advance(40'000);
+    h.backend().dismiss_box();
+    h.backend().key(key_insert);
+    EXPECT_TRUE(h.run());
+    EXPECT_EQ(h.app().exit_status(), 0);
+}
+
 TEST(Application, WindowsAreDestroyedWithTheApplication) {
     auto h = std::make_unique<AppHarness>();
     h->start();

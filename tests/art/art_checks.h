@@ -14,19 +14,7 @@ namespace osyl::test {
 // The artwork's colours, written down here apart from the program's own constants so that a
 // wrong constant there cannot pass unseen.
 inline constexpr Rgb blue = 0x068AC7;
-inline constexpr Rgb outline = 0x011C28;
 inline constexpr Rgb black = 0x000000;
-
-// Passes when every pixel of the inclusive rectangle has the colour; names the first that has not.
-inline testing::AssertionResult all_of(const Picture& p, int x0, int y0, int x1, int y1,
-                                       Rgb colour) {
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            if (p.at(x, y) != colour)
-                return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is "
-                                                   << std::hex << p.at(x, y) << ", not " << colour;
-    return testing::AssertionSuccess();
-}
 
 inline int count_of(const Picture& p, Rgb colour, int x0, int y0, int x1, int y1) {
     int n = 0;

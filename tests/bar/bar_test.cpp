@@ -49,6 +49,9 @@ TEST_F(BarTest, BarSitsAtTheBottomAndTheFirstTickDrawsTheTime) {
     EXPECT_FALSE(h.window("Form2").shown);
     EXPECT_EQ(h.backend().focused_window(), "Form1");
     EXPECT_EQ(clock_digits(), "1407");
+    // The 12-pixel digits overlap by one column: c2 lies over c1, c3 over c4.
+    EXPECT_EQ(h.pixel("Form1", 75, bar_top + 11), digit_colour('4'));
+    EXPECT_EQ(h.pixel("Form1", 103, bar_top + 11), digit_colour('0'));
 }
 
 TEST_F(BarTest, LeftPressMovesTheButtonUntilReleasedAnywhere) {

@@ -210,5 +210,28 @@ TEST_F(MenuTest, LargerLettersGrowTheWindowAndActivateItOverTheGrownPart) {
     EXPECT_EQ(h.backend().focused_window(), "Form2");
 }
 
+// Letters larger than a cell overlap their neighbours; the cells' creation order decides
+// which letter is seen where two overlap.
+TEST_F(MenuTest, OverlappingLettersStackInTheCellsCreationOrder) {
+    h.write_labels("abcdefghij\nb\nc\nd\ne\nf\ng\nh\ni\nj\n");
+    for (char l = 'a'; l <= 'j'; ++l)
+        h.write_skin(std::string("b") + l + ".bmp", 14, 26, letter_colour(l));
+    h.start();
+    show_menu();
+    auto letter_at = [&](int x, int y) {
+        Rgb colour = h.pixel("Form2", x, menu_top + y);
+        for (char l = 'a'; l <= 'j'; ++l)
+            if (colour == letter_colour(l)) return l;
+        return '?';
+    };
+    std::string across, down;
+    for (int column = 2; column <= TForm2::columns; ++column)
+        across += letter_at(41 + 12 * column, 9 + 1);  // the left edge of each cell in row 1
+    for (int row = 2; row <= TForm2::rows; ++row)
+        down += letter_at(41 + 12 + 1, 9 + 24 * (row - 1));  // the top edge of column 1
+    EXPECT_EQ(across, "bcddegghj");
+    EXPECT_EQ(down, "bcdefghii");
+}
+
 }  // namespace
 }  // namespace osyl

@@ -68,6 +68,9 @@ std::vector<Format> formats() {
              });
          },
          img},
+        {"info_8bpp_full_table",
+         [=] { return with(test::make_bmp(img, 8), [](BmpFile& f) { f.colours_used = 256; }); },
+         img},
         {"info_16bpp_555", [=] { return test::make_bmp(img, 16); }, img},
         {"info_16bpp_565_masks_after", [=] { return test::make_masked_bmp(img, 16, rgb565); }, img},
         {"info_16bpp_alpha_masks_after",
@@ -318,6 +321,25 @@ TEST(BmpReader, IndexesPastTheTableAreBlack) {
     EXPECT_EQ(picture.at(0, 0), 0x00FF00u);
     EXPECT_EQ(picture.at(1, 0), 0u);
     EXPECT_EQ(picture.at(2, 0), 0u);
+}
+
+// A 5- or 6-bit channel widens to the nearest 8-bit value: 3/31 of 255 is 24.7, so 25.
+TEST(BmpReader, ShortChannelsWidenToTheNearestValue) {
+    BmpFile masked;
+    masked.width = 2;
+    masked.height = 1;
+    masked.bpp = 16;
+    masked.compression = test::bi_bitfields;
+    masked.masks.assign(rgb565.begin(), rgb565.end());
+    masked.pixels = test::pack_rows({0x1970, 0x8401}, 2, 1, 16, false);  // 3,11,16 and 16,32,1
+    Picture picture = decode(masked.bytes());
+    EXPECT_EQ(picture.at(0, 0), 0x192D84u);
+    EXPECT_EQ(picture.at(1, 0), 0x848208u);
+    BmpFile plain = masked;  // 5 bits each: 3,16,1
+    plain.compression = 0;
+    plain.masks.clear();
+    plain.pixels = test::pack_rows({0x0E01, 0}, 2, 1, 16, false);
+    EXPECT_EQ(decode(plain.bytes()).at(0, 0), 0x198408u);
 }
 
 TEST(BmpReader, AlphaIsIgnored) {

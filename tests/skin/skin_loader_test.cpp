@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "skin/bmp_builder.h"
+#include "skin/bmp_reader.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,22 @@ TEST_F(SkinLoader, FindsTheSkinBesideTheExecutableFromAnyWorkingDirectory) {
     Picture letter = load_skin_picture(exe(), "skin/bq.bmp");
     EXPECT_EQ(letter.width(), 16);
     EXPECT_EQ(letter.height(), 16);
+}
+
+// The loader reads the headers first, then as much more as they need: files longer than
+// that first read, and files with bytes after their pixels, load as the whole file decodes.
+TEST_F(SkinLoader, LoadsWhatTheWholeFileDecodesTo) {
+    for (auto [side, trailing] : {std::pair{40, 0}, {40, 3000}, {8, 100}}) {
+        test::Image image{side, side, {}};
+        for (int i = 0; i < side * side; ++i)
+            image.pixels.push_back(
+                static_cast<Rgb>(i % side * 0x060000 + i / side * 0x0600 + 0x40));
+        Bytes bytes = test::make_bmp(image, 24).bytes();
+        bytes.resize(bytes.size() + static_cast<std::size_t>(trailing), std::byte{0xEE});
+        write("ba.bmp", bytes);
+        EXPECT_EQ(load_skin_picture(exe(), "skin/ba.bmp"), decode_bmp(bytes))
+            << side << " x " << side << " with " << trailing << " bytes after the pixels";
+    }
 }
 
 TEST_F(SkinLoader, AReplacedFileIsReadOnTheNextLoad) {

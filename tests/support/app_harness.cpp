@@ -9,6 +9,27 @@ namespace osyl::test {
 Rgb digit_colour(char digit) { return 0x100000 + static_cast<Rgb>(digit - '0') * 0x10; }
 Rgb letter_colour(char letter) { return 0x200000 + static_cast<Rgb>(letter - 'a') * 0x10; }
 
+void ReportingBackend::activate(WindowId window, std::uint32_t time) {
+    m_focus_lost = false;
+    HeadlessBackend::activate(window, time);
+}
+
+void ReportingBackend::close_message_box(BoxId box) {
+    HeadlessBackend::close_message_box(box);
+    m_focus_lost = true;
+}
+
+std::optional<Event> ReportingBackend::next_event(std::optional<std::int64_t> deadline_ms) {
+    std::optional<Event> event = HeadlessBackend::next_event(deadline_ms);
+    if (auto* key = event ? std::get_if<KeyInput>(&*event) : nullptr; key && m_focus_lost)
+        key->window = 0;
+    return event;
+}
+
+std::string ReportingBackend::focused_window() const {
+    return m_focus_lost ? std::string() : HeadlessBackend::focused_window();
+}
+
 AppHarness::AppHarness() {
     std::filesystem::create_directory(skin_dir());
     std::filesystem::create_directory(work_dir());

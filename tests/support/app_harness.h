@@ -14,6 +14,19 @@ namespace osyl::test {
 Rgb digit_colour(char digit);
 Rgb letter_colour(char letter);
 
+// The headless display with one more trait of a real one: when a report box closes, the
+// keyboard focus goes back to no window until the program activates one.
+class ReportingBackend : public HeadlessBackend {
+public:
+    void activate(WindowId window, std::uint32_t time) override;
+    void close_message_box(BoxId box) override;
+    std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
+    std::string focused_window() const;
+
+private:
+    bool m_focus_lost = false;
+};
+
 // The whole program on the headless display, with a skin folder beside a pretend executable
 // and a working directory of its own for the label file.
 class AppHarness {
@@ -21,7 +34,7 @@ public:
     AppHarness();
     ~AppHarness();
 
-    HeadlessBackend& backend() { return m_backend; }
+    ReportingBackend& backend() { return m_backend; }
     Application& app() { return *m_app; }
     std::filesystem::path skin_dir() const { return m_dir / "skin"; }
     std::filesystem::path work_dir() const { return m_dir / "work"; }
@@ -43,7 +56,7 @@ public:
 
 private:
     TempDir m_dir;
-    HeadlessBackend m_backend;
+    ReportingBackend m_backend;
     std::unique_ptr<ScopedCwd> m_cwd;
     std::unique_ptr<Application> m_app;
 };

@@ -84,10 +84,20 @@ TEST_F(MessageBoxTest, OkButtonDismissesAndTheTextDoesNot) {
         return tool({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"})
             .status;
     };
-    ASSERT_EQ(click(place.left + 70, place.top + 20), 0);
-    EXPECT_FALSE(wait_for<BoxDismissed>({}, 500ms));
     // The OK button sits centred, 12 pixels above the bottom edge and 23 high.
-    ASSERT_EQ(click(place.left + place.width / 2, place.bottom() - 12 - 11), 0);
+    Point text{place.left + 70, place.top + 20};
+    Point ok{place.left + place.width / 2, place.bottom() - 12 - 11};
+    auto drag = [&](Point from, Point to) {
+        return tool({"xdotool", "mousemove", std::to_string(from.x), std::to_string(from.y),
+                     "mousedown", "1", "mousemove", std::to_string(to.x), std::to_string(to.y),
+                     "mouseup", "1"})
+            .status;
+    };
+    ASSERT_EQ(click(text.x, text.y), 0);
+    ASSERT_EQ(drag(text, ok), 0);  // press and release must both be on OK
+    ASSERT_EQ(drag(ok, text), 0);
+    EXPECT_FALSE(wait_for<BoxDismissed>({}, 500ms));
+    ASSERT_EQ(click(ok.x, ok.y), 0);
     auto dismissed = wait_for<BoxDismissed>();
     ASSERT_TRUE(dismissed);
     EXPECT_EQ(dismissed->box, id);

@@ -92,6 +92,7 @@ TEST(BoxText, LineBreaksAndWrapping) {
     EXPECT_EQ(wrap_text("one\r\ntwo\nthree\rfour", 60), (Lines{"one", "two", "threefour"}));
     EXPECT_EQ(wrap_text("ab cd ef", 5), (Lines{"ab cd", "ef"}));
     EXPECT_EQ(wrap_text("abcdefgh ij", 5), (Lines{"abcde", "fgh", "ij"}));
+    EXPECT_EQ(wrap_text(" abcdefgh", 5), (Lines{" abcd", "efgh"}));  // no empty first line
     EXPECT_EQ(wrap_text("", 5), Lines{""});
     EXPECT_EQ(wrap_text("a\r\n", 5), (Lines{"a", ""}));
 
