@@ -1,0 +1,431 @@
+#include "platform/win32/win32_backend.h"
+
+#include "platform/errors.h"
+#include "platform/process.h"
+#include "platform/win32/win32_input.h"
+#include "platform/win32/win32_window.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <deque>
+#include <exception>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace osyl {
+
+namespace win32 {
+
+namespace {
+
+constexpr UINT_PTR modal_timer_id = 1;
+
+struct PendingBox {
+    BoxId id = 0;
+    MessageBoxSpec spec;
+};
+
+class Win32Backend final : public Backend {
+public:
+    Win32Backend();
+
+    WindowId create_window(const WindowSpec& spec) override;
+    void destroy_window(WindowId window) override;
+    void set_bounds(WindowId window, Rect bounds) override;
+    void show_window(WindowId window) override;
+    void hide_window(WindowId window) override;
+    void activate(WindowId window, std::uint32_t time) override;
+    void present(WindowId window, const Picture& pixels) override;
+    BoxId open_message_box(const MessageBoxSpec& spec) override;
+    void close_message_box(BoxId box) override;
+    void set_modal_tick(ModalTick tick) override { m_modal_tick = std::move(tick); }
+    std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
+    std::int64_t now_ms() override { return wall_clock_ms(); }
+    LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
+    LocaleValues locale_values() override { return read_locale_values(); }
+    std::string executable_path() override { return current_executable_path(); }
+
+private:
+    static LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT on_message(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT on_application_message(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT on_form_message(WindowId id, FormWindow& form, UINT message, WPARAM wp, LPARAM lp);
+    void on_mouse(FormWindow& form, UINT message, WPARAM wp, LPARAM lp);
+
+    FormWindow* find(WindowId window);
+    WindowId id_of(HWND hwnd) const;
+    bool any_form_visible() const;
+    void show_first(WindowId window, FormWindow& form);
+    void minimize_all();
+    void restore_all();
+    void run_box(std::optional<std::int64_t> deadline_ms);
+    std::vector<HWND> disable_all_but(HWND owner);
+    void arm_modal_timer(std::optional<std::int64_t> deadline_ms);
+    void on_modal_timer();
+
+    StartMode m_start_mode;
+    WindowClass m_application_class;
+    WindowClass m_form_class;
+    UniqueWindow m_application;  // after the classes: destroyed before they are unregistered
+    std::map<WindowId, std::unique_ptr<FormWindow>> m_forms;
+    WindowId m_next_id = 1;
+    WindowId m_main = 0;
+    WindowId m_last_active = 0;
+    bool m_first_show_done = false;
+    bool m_minimized = false;
+    std::vector<WindowId> m_hidden_by_minimize;
+    std::deque<Event> m_events;
+    std::deque<PendingBox> m_boxes;
+    BoxId m_next_box = 1;
+    int m_box_depth = 0;
+    ModalTick m_modal_tick;
+    // An exception from inside a window procedure, rethrown once outside the system's frames.
+    std::exception_ptr m_error;
+};
+
+StartMode launcher_start_mode() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    return start_mode_of((startup.dwFlags & STARTF_USESHOWWINDOW) != 0, startup.wShowWindow);
+}
+
+HICON application_icon() {
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
+    return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+Win32Backend::Win32Backend()
+    : m_start_mode(launcher_start_mode()),
+      m_application_class(L"OsylApplication", window_procedure, application_icon()),
+      m_form_class(L"OsylForm", window_procedure, nullptr) {
+    // Pixel positions are fixed: scaled displays must not stretch the windows.
+    SetProcessDPIAware();
+    // Zero-sized, so only its task-bar button shows; it is what the popups belong to.
+    m_application.reset(
+        CreateWindowExW(0, m_application_class.name(), L"",
+                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0,
+                        0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this));
+    if (!m_application) throw SystemError(static_cast<int>(GetLastError()));
+}
+
+FormWindow* Win32Backend::find(WindowId window) {
+    auto it = m_forms.find(window);
+    return it == m_forms.end() ? nullptr : it->second.get();
+}
+
+WindowId Win32Backend::id_of(HWND hwnd) const {
+    for (const auto& [id, form] : m_forms)
+        if (form->hwnd() == hwnd) return id;
+    return 0;
+}
+
+bool Win32Backend::any_form_visible() const {
+    return std::any_of(m_forms.begin(), m_forms.end(),
+                       [](const auto& entry) { return IsWindowVisible(entry.second->hwnd()); });
+}
+
+WindowId Win32Backend::create_window(const WindowSpec& spec) {
+    WindowId id = m_next_id++;
+    auto form = std::make_unique<FormWindow>(m_form_class, widen(spec.name).c_str(), spec.bounds,
+                                             m_application.get(), this);
+    m_forms.emplace(id, std::move(form));
+    if (spec.role == WindowRole::Main && m_main == 0) {
+        m_main = id;
+        SetWindowTextW(m_application.get(), widen(spec.title).c_str());
+    }
+    return id;
+}
+
+void Win32Backend::destroy_window(WindowId window) {
+    if (m_main == window) m_main = 0;
+    std::erase(m_hidden_by_minimize, window);
+    m_forms.erase(window);
+}
+
+void Win32Backend::set_bounds(WindowId window, Rect bounds) {
+    if (FormWindow* form = find(window)) form->set_bounds(bounds);
+}
+
+// The task-bar button is there while a window of the program is, or it is minimized.
+void Win32Backend::show_window(WindowId window) {
+    FormWindow* form = find(window);
+    if (form == nullptr) return;
+    if (window == m_main && !std::exchange(m_first_show_done, true))
+        return show_first(window, *form);
+    if (m_minimized) {
+        if (std::find(m_hidden_by_minimize.begin(), m_hidden_by_minimize.end(), window) ==
+            m_hidden_by_minimize.end())
+            m_hidden_by_minimize.push_back(window);
+        m_events.push_back(VisibilityChange{window, false});
+        return;
+    }
+    ShowWindow(m_application.get(), SW_SHOWNA);
+    ShowWindow(form->hwnd(), SW_SHOWNA);
+}
+
+// The launcher's show request applies to the main window's first showing only.
+void Win32Backend::show_first(WindowId window, FormWindow& form) {
+    switch (m_start_mode) {
+        case StartMode::Maximized:
+            ShowWindow(m_application.get(), SW_SHOWNA);
+            ShowWindow(form.hwnd(), SW_SHOWMAXIMIZED);
+            break;
+        case StartMode::MinimizedNoActivate:
+            ShowWindow(m_application.get(), SW_SHOWMINNOACTIVE);
+            m_minimized = true;
+            m_hidden_by_minimize.push_back(window);
+            m_events.push_back(VisibilityChange{window, false});
+            break;
+        case StartMode::Normal:
+            ShowWindow(m_application.get(), SW_SHOWNA);
+            ShowWindow(form.hwnd(), SW_SHOWNA);
+            break;
+    }
+}
+
+void Win32Backend::hide_window(WindowId window) {
+    FormWindow* form = find(window);
+    if (form == nullptr) return;
+    std::erase(m_hidden_by_minimize, window);
+    ShowWindow(form->hwnd(), SW_HIDE);
+    if (!any_form_visible() && !m_minimized) ShowWindow(m_application.get(), SW_HIDE);
+}
+
+void Win32Backend::activate(WindowId window, std::uint32_t) {
+    FormWindow* form = find(window);
+    if (form == nullptr || !IsWindowVisible(form->hwnd())) return;
+    SetWindowPos(form->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(form->hwnd());
+    SetFocus(form->hwnd());
+}
+
+void Win32Backend::present(WindowId window, const Picture& pixels) {
+    if (FormWindow* form = find(window)) form->present(pixels);
+}
+
+// The task bar's Minimize hides the visible windows; Restore shows the same ones again.
+void Win32Backend::minimize_all() {
+    if (m_minimized) return;
+    m_minimized = true;
+    for (const auto& [id, form] : m_forms) {
+        if (!IsWindowVisible(form->hwnd())) continue;
+        ShowWindow(form->hwnd(), SW_HIDE);
+        m_hidden_by_minimize.push_back(id);
+        m_events.push_back(VisibilityChange{id, false});
+    }
+}
+
+void Win32Backend::restore_all() {
+    if (!std::exchange(m_minimized, false)) return;
+    for (WindowId id : std::exchange(m_hidden_by_minimize, {})) {
+        FormWindow* form = find(id);
+        if (form == nullptr) continue;
+        ShowWindow(form->hwnd(), SW_SHOW);
+        m_events.push_back(VisibilityChange{id, true});
+    }
+    if (FormWindow* last = find(m_last_active); last && IsWindowVisible(last->hwnd()))
+        SetFocus(last->hwnd());
+}
+
+BoxId Win32Backend::open_message_box(const MessageBoxSpec& spec) {
+    BoxId id = m_next_box++;
+    m_boxes.push_back({id, spec});
+    return id;
+}
+
+// A box still waiting to be shown is dropped; one already open is MessageBoxW's to close.
+void Win32Backend::close_message_box(BoxId box) {
+    std::erase_if(m_boxes, [box](const PendingBox& pending) { return pending.id == box; });
+}
+
+// Events first, then boxes, then the deadline, then messages: a stream of messages never
+// holds the timers back.
+std::optional<Event> Win32Backend::next_event(std::optional<std::int64_t> deadline_ms) {
+    for (;;) {
+        if (m_error) std::rethrow_exception(std::exchange(m_error, nullptr));
+        if (!m_events.empty()) {
+            Event event = m_events.front();
+            m_events.pop_front();
+            return event;
+        }
+        if (!m_boxes.empty()) {
+            run_box(deadline_ms);
+            continue;
+        }
+        DWORD timeout = INFINITE;
+        if (deadline_ms) {
+            std::int64_t left = *deadline_ms - wall_clock_ms();
+            if (left <= 0) return std::nullopt;
+            timeout = static_cast<DWORD>(std::min<std::int64_t>(left, INFINITE - 1));
+        }
+        MSG message{};
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return QuitRequest{};
+            DispatchMessageW(&message);
+            continue;
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// MessageBoxW disables its owner; the other windows are disabled here. An ownerless box is
+// modal for the whole program. Events that arrive meanwhile come before the dismissal.
+void Win32Backend::run_box(std::optional<std::int64_t> deadline_ms) {
+    PendingBox box = std::move(m_boxes.front());
+    m_boxes.pop_front();
+    FormWindow* owner_form = find(box.spec.owner);
+    HWND owner = owner_form != nullptr ? owner_form->hwnd() : nullptr;
+    ReleaseCapture();
+    std::vector<HWND> disabled = m_box_depth == 0 ? disable_all_but(owner) : std::vector<HWND>{};
+    ++m_box_depth;
+    arm_modal_timer(deadline_ms);
+    UINT style = MB_OK | MB_ICONSTOP | (owner == nullptr ? MB_TASKMODAL : 0U);
+    MessageBoxW(owner, widen(box.spec.text).c_str(), widen(box.spec.caption).c_str(), style);
+    if (--m_box_depth == 0) KillTimer(m_application.get(), modal_timer_id);
+    for (HWND window : disabled) EnableWindow(window, TRUE);
+    m_events.push_back(BoxDismissed{box.id});
+}
+
+std::vector<HWND> Win32Backend::disable_all_but(HWND owner) {
+    std::vector<HWND> disabled;
+    if (owner == nullptr) return disabled;
+    std::vector<HWND> windows{m_application.get()};
+    for (const auto& [id, form] : m_forms) windows.push_back(form->hwnd());
+    for (HWND window : windows) {
+        if (window != owner && IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            disabled.push_back(window);
+        }
+    }
+    return disabled;
+}
+
+// One timer for the next deadline, not a fast periodic one: the idle program sleeps.
+void Win32Backend::arm_modal_timer(std::optional<std::int64_t> deadline_ms) {
+    if (!deadline_ms || !m_modal_tick) {
+        KillTimer(m_application.get(), modal_timer_id);
+        return;
+    }
+    std::int64_t left = std::clamp<std::int64_t>(*deadline_ms - wall_clock_ms(), USER_TIMER_MINIMUM,
+                                                 USER_TIMER_MAXIMUM);
+    SetTimer(m_application.get(), modal_timer_id, static_cast<UINT>(left), nullptr);
+}
+
+// The tick may open a nested report, whose own box runs inside this one's loop.
+void Win32Backend::on_modal_timer() {
+    KillTimer(m_application.get(), modal_timer_id);
+    if (m_box_depth == 0 || !m_modal_tick || m_error) return;
+    arm_modal_timer(m_modal_tick());
+}
+
+LRESULT CALLBACK Win32Backend::window_procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* backend = reinterpret_cast<Win32Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (backend == nullptr) return DefWindowProcW(hwnd, message, wp, lp);
+    // No exception may cross the system's frames: it waits for next_event.
+    try {
+        return backend->on_message(hwnd, message, wp, lp);
+    } catch (...) {
+        if (!backend->m_error) backend->m_error = std::current_exception();
+        return DefWindowProcW(hwnd, message, wp, lp);
+    }
+}
+
+LRESULT Win32Backend::on_message(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+    if (m_application && hwnd == m_application.get())
+        return on_application_message(message, wp, lp);
+    WindowId id = id_of(hwnd);
+    if (id == 0) return DefWindowProcW(hwnd, message, wp, lp);
+    return on_form_message(id, *find(id), message, wp, lp);
+}
+
+LRESULT Win32Backend::on_application_message(UINT message, WPARAM wp, LPARAM lp) {
+    HWND self = m_application.get();
+    switch (message) {
+        case WM_SYSCOMMAND:
+            switch (wp & 0xFFF0) {
+                case SC_MINIMIZE: minimize_all(); break;
+                case SC_RESTORE: {
+                    LRESULT result = DefWindowProcW(self, message, wp, lp);
+                    restore_all();
+                    return result;
+                }
+                case SC_CLOSE: m_events.push_back(CloseRequest{m_main}); return 0;
+            }
+            break;
+        case WM_CLOSE: m_events.push_back(CloseRequest{m_main}); return 0;
+        case WM_SETFOCUS:
+            // Activating the task-bar button hands the keyboard to the window that had it.
+            if (FormWindow* last = find(m_last_active); last && IsWindowVisible(last->hwnd()))
+                SetFocus(last->hwnd());
+            return 0;
+        case WM_TIMER:
+            if (wp == modal_timer_id) on_modal_timer();
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (lp != 0 && lstrcmpW(reinterpret_cast<const wchar_t*>(lp), L"intl") == 0)
+                m_events.push_back(SettingsChanged{});
+            return 0;
+        case WM_TIMECHANGE: m_events.push_back(SettingsChanged{}); return 0;
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION:
+            if (wp) m_events.push_back(QuitRequest{});
+            return 0;
+    }
+    return DefWindowProcW(self, message, wp, lp);
+}
+
+LRESULT Win32Backend::on_form_message(WindowId id, FormWindow& form, UINT message, WPARAM wp,
+                                      LPARAM lp) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP: on_mouse(form, message, wp, lp); return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            m_events.push_back(KeyInput{id, static_cast<int>(wp), key_modifiers()});
+            break;  // on to DefWindowProc, which turns Alt+F4 into WM_CLOSE
+        case WM_CLOSE: m_events.push_back(CloseRequest{id}); return 0;
+        case WM_SETFOCUS:
+            m_last_active = id;
+            m_events.push_back(FocusChange{id});
+            return 0;
+        case WM_KILLFOCUS:
+            if (id_of(reinterpret_cast<HWND>(wp)) == 0) m_events.push_back(FocusChange{0});
+            return 0;
+        case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
+        case WM_PAINT: form.paint(); return 0;
+    }
+    return DefWindowProcW(form.hwnd(), message, wp, lp);
+}
+
+// The left button captures the mouse, so its moves and release come here wherever they are.
+void Win32Backend::on_mouse(FormWindow& form, UINT message, WPARAM wp, LPARAM lp) {
+    Point client{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    Point origin{form.bounds().left, form.bounds().top};
+    auto time = static_cast<std::uint32_t>(GetMessageTime());
+    bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+    std::optional<MouseInput> input = mouse_input(message, wp, client, origin, time, alt);
+    if (!input) return;
+    if (message == WM_LBUTTONDOWN) SetCapture(form.hwnd());
+    if (message == WM_LBUTTONUP && GetCapture() == form.hwnd()) ReleaseCapture();
+    m_events.push_back(*input);
+}
+
+}  // namespace
+
+}  // namespace win32
+
+std::unique_ptr<Backend> make_win32_backend() { return std::make_unique<win32::Win32Backend>(); }
+
+}  // namespace osyl
