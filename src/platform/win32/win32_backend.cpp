@@ -52,7 +52,7 @@ private:
     LRESULT on_message(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
     LRESULT on_application_message(UINT message, WPARAM wp, LPARAM lp);
     LRESULT on_form_message(WindowId id, FormWindow& form, UINT message, WPARAM wp, LPARAM lp);
-    void on_mouse(FormWindow& form, UINT message, WPARAM wp, LPARAM lp);
+    void on_mouse(FormWindow& form, UINT message, WPARAM wp);
 
     FormWindow* find(WindowId window);
     WindowId id_of(HWND hwnd) const;
@@ -390,7 +390,7 @@ LRESULT Win32Backend::on_form_message(WindowId id, FormWindow& form, UINT messag
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP: on_mouse(form, message, wp, lp); return 0;
+        case WM_MBUTTONUP: on_mouse(form, message, wp); return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             m_events.push_back(KeyInput{id, static_cast<int>(wp), key_modifiers()});
@@ -410,8 +410,13 @@ LRESULT Win32Backend::on_form_message(WindowId id, FormWindow& form, UINT messag
 }
 
 // The left button captures the mouse, so its moves and release come here wherever they are.
-void Win32Backend::on_mouse(FormWindow& form, UINT message, WPARAM wp, LPARAM lp) {
-    Point client{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+void Win32Backend::on_mouse(FormWindow& form, UINT message, WPARAM wp) {
+    // Where the pointer was, from the message's own record: Wine reports (0, 0) in the
+    // client position of a full-screen window.
+    DWORD at = GetMessagePos();
+    POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ScreenToClient(form.hwnd(), &where);
+    Point client{where.x, where.y};
     Point origin{form.bounds().left, form.bounds().top};
     auto time = static_cast<std::uint32_t>(GetMessageTime());
     bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
