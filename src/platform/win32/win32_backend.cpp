@@ -272,11 +272,13 @@ std::optional<Event> Win32Backend::next_event(std::optional<std::int64_t> deadli
 }
 
 // MessageBoxW disables its owner; the other windows are disabled here. An ownerless box is
-// modal for the whole program. Events that arrive meanwhile come before the dismissal.
+// modal for the whole program, and so is a box opened while another is open (by a timer in
+// that box's loop): an owner already disabled would be enabled again when it closes.
+// Events that arrive meanwhile come before the dismissal.
 void Win32Backend::run_box(std::optional<std::int64_t> deadline_ms) {
     PendingBox box = std::move(m_boxes.front());
     m_boxes.pop_front();
-    FormWindow* owner_form = find(box.spec.owner);
+    FormWindow* owner_form = m_box_depth == 0 ? find(box.spec.owner) : nullptr;
     HWND owner = owner_form != nullptr ? owner_form->hwnd() : nullptr;
     ReleaseCapture();
     std::vector<HWND> disabled = m_box_depth == 0 ? disable_all_but(owner) : std::vector<HWND>{};
