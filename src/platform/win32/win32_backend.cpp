@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/process.h"
+#include "platform/win32/win32_boxes.h"
 #include "platform/win32/win32_input.h"
 #include "platform/win32/win32_window.h"
 
@@ -20,13 +21,6 @@ namespace win32 {
 
 namespace {
 
-constexpr UINT_PTR modal_timer_id = 1;
-
-struct PendingBox {
-    BoxId id = 0;
-    MessageBoxSpec spec;
-};
-
 class Win32Backend final : public Backend {
 public:
     Win32Backend();
@@ -40,7 +34,7 @@ public:
     void present(WindowId window, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
-    void set_modal_tick(ModalTick tick) override { m_modal_tick = std::move(tick); }
+    void set_modal_tick(ModalTick tick) override { m_boxes.set_tick(std::move(tick)); }
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     std::int64_t now_ms() override { return wall_clock_ms(); }
     LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
@@ -57,18 +51,18 @@ private:
     FormWindow* find(WindowId window);
     WindowId id_of(HWND hwnd) const;
     bool any_form_visible() const;
+    std::vector<HWND> all_windows() const;
+    void run_box(std::optional<std::int64_t> deadline_ms);
     void show_first(WindowId window, FormWindow& form);
     void minimize_all();
     void restore_all();
-    void run_box(std::optional<std::int64_t> deadline_ms);
-    std::vector<HWND> disable_all_but(HWND owner);
-    void arm_modal_timer(std::optional<std::int64_t> deadline_ms);
-    void on_modal_timer();
+    void focus_last_active();
 
     StartMode m_start_mode;
     WindowClass m_application_class;
     WindowClass m_form_class;
     UniqueWindow m_application;  // after the classes: destroyed before they are unregistered
+    ModalBoxes m_boxes;          // its timer is on the application window
     std::map<WindowId, std::unique_ptr<FormWindow>> m_forms;
     WindowId m_next_id = 1;
     WindowId m_main = 0;
@@ -77,10 +71,6 @@ private:
     bool m_minimized = false;
     std::vector<WindowId> m_hidden_by_minimize;
     std::deque<Event> m_events;
-    std::deque<PendingBox> m_boxes;
-    BoxId m_next_box = 1;
-    int m_box_depth = 0;
-    ModalTick m_modal_tick;
     // An exception from inside a window procedure, rethrown once outside the system's frames.
     std::exception_ptr m_error;
 };
@@ -97,18 +87,25 @@ HICON application_icon() {
     return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+// Zero-sized, so only its task-bar button shows; it is what the popups belong to.
+UniqueWindow create_application_window(const WindowClass& window_class) {
+    UniqueWindow window(
+        CreateWindowExW(0, window_class.name(), L"",
+                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0,
+                        0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (!window) throw SystemError(static_cast<int>(GetLastError()));
+    return window;
+}
+
 Win32Backend::Win32Backend()
     : m_start_mode(launcher_start_mode()),
       m_application_class(L"OsylApplication", window_procedure, application_icon()),
-      m_form_class(L"OsylForm", window_procedure, nullptr) {
+      m_form_class(L"OsylForm", window_procedure, nullptr),
+      m_application(create_application_window(m_application_class)),
+      m_boxes(m_application.get()) {
     // Pixel positions are fixed: scaled displays must not stretch the windows.
     SetProcessDPIAware();
-    // Zero-sized, so only its task-bar button shows; it is what the popups belong to.
-    m_application.reset(
-        CreateWindowExW(0, m_application_class.name(), L"",
-                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0,
-                        0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this));
-    if (!m_application) throw SystemError(static_cast<int>(GetLastError()));
+    attach(m_application.get(), this);
 }
 
 FormWindow* Win32Backend::find(WindowId window) {
@@ -226,20 +223,23 @@ void Win32Backend::restore_all() {
         ShowWindow(form->hwnd(), SW_SHOW);
         m_events.push_back(VisibilityChange{id, true});
     }
-    if (FormWindow* last = find(m_last_active); last && IsWindowVisible(last->hwnd()))
-        SetFocus(last->hwnd());
+    focus_last_active();
 }
 
-BoxId Win32Backend::open_message_box(const MessageBoxSpec& spec) {
-    BoxId id = m_next_box++;
-    m_boxes.push_back({id, spec});
-    return id;
+// Activating the task-bar button hands the keyboard to the window that had it, or else to
+// the main window.
+void Win32Backend::focus_last_active() {
+    for (WindowId id : {m_last_active, m_main}) {
+        FormWindow* form = find(id);
+        if (form != nullptr && IsWindowVisible(form->hwnd())) {
+            SetFocus(form->hwnd());
+            return;
+        }
+    }
 }
 
-// A box still waiting to be shown is dropped; one already open is MessageBoxW's to close.
-void Win32Backend::close_message_box(BoxId box) {
-    std::erase_if(m_boxes, [box](const PendingBox& pending) { return pending.id == box; });
-}
+BoxId Win32Backend::open_message_box(const MessageBoxSpec& spec) { return m_boxes.open(spec); }
+void Win32Backend::close_message_box(BoxId box) { m_boxes.close(box); }
 
 // Events first, then boxes, then the deadline, then messages: a stream of messages never
 // holds the timers back.
@@ -251,7 +251,7 @@ std::optional<Event> Win32Backend::next_event(std::optional<std::int64_t> deadli
             m_events.pop_front();
             return event;
         }
-        if (!m_boxes.empty()) {
+        if (m_boxes.waiting()) {
             run_box(deadline_ms);
             continue;
         }
@@ -271,63 +271,20 @@ std::optional<Event> Win32Backend::next_event(std::optional<std::int64_t> deadli
     }
 }
 
-// MessageBoxW disables its owner; the other windows are disabled here. An ownerless box is
-// modal for the whole program, and so is a box opened while another is open (by a timer in
-// that box's loop): an owner already disabled would be enabled again when it closes.
-// Events that arrive meanwhile come before the dismissal.
+// Events that arrive while the box is open come before its dismissal.
 void Win32Backend::run_box(std::optional<std::int64_t> deadline_ms) {
-    PendingBox box = std::move(m_boxes.front());
-    m_boxes.pop_front();
-    FormWindow* owner_form = m_box_depth == 0 ? find(box.spec.owner) : nullptr;
-    HWND owner = owner_form != nullptr ? owner_form->hwnd() : nullptr;
-    ReleaseCapture();
-    std::vector<HWND> disabled = m_box_depth == 0 ? disable_all_but(owner) : std::vector<HWND>{};
-    ++m_box_depth;
-    arm_modal_timer(deadline_ms);
-    UINT style = MB_OK | MB_ICONSTOP | (owner == nullptr ? MB_TASKMODAL : 0U);
-    MessageBoxW(owner, widen(box.spec.text).c_str(), widen(box.spec.caption).c_str(), style);
-    if (--m_box_depth == 0) KillTimer(m_application.get(), modal_timer_id);
-    for (HWND window : disabled) EnableWindow(window, TRUE);
-    m_events.push_back(BoxDismissed{box.id});
+    FormWindow* owner = find(m_boxes.next_owner().value_or(0));
+    BoxId box = m_boxes.run_next(deadline_ms, owner ? owner->hwnd() : nullptr, all_windows());
+    m_events.push_back(BoxDismissed{box});
 }
 
-std::vector<HWND> Win32Backend::disable_all_but(HWND owner) {
-    std::vector<HWND> disabled;
-    if (owner == nullptr) return disabled;
+std::vector<HWND> Win32Backend::all_windows() const {
     std::vector<HWND> windows{m_application.get()};
     for (const auto& [id, form] : m_forms) windows.push_back(form->hwnd());
-    for (HWND window : windows) {
-        if (window != owner && IsWindowEnabled(window)) {
-            EnableWindow(window, FALSE);
-            disabled.push_back(window);
-        }
-    }
-    return disabled;
-}
-
-// One timer for the next deadline, not a fast periodic one: the idle program sleeps.
-void Win32Backend::arm_modal_timer(std::optional<std::int64_t> deadline_ms) {
-    if (!deadline_ms || !m_modal_tick) {
-        KillTimer(m_application.get(), modal_timer_id);
-        return;
-    }
-    std::int64_t left = std::clamp<std::int64_t>(*deadline_ms - wall_clock_ms(), USER_TIMER_MINIMUM,
-                                                 USER_TIMER_MAXIMUM);
-    SetTimer(m_application.get(), modal_timer_id, static_cast<UINT>(left), nullptr);
-}
-
-// The tick may open a nested report, whose own box runs inside this one's loop.
-void Win32Backend::on_modal_timer() {
-    KillTimer(m_application.get(), modal_timer_id);
-    if (m_box_depth == 0 || !m_modal_tick || m_error) return;
-    arm_modal_timer(m_modal_tick());
+    return windows;
 }
 
 LRESULT CALLBACK Win32Backend::window_procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
     auto* backend = reinterpret_cast<Win32Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (backend == nullptr) return DefWindowProcW(hwnd, message, wp, lp);
     // No exception may cross the system's frames: it waits for next_event.
@@ -362,14 +319,8 @@ LRESULT Win32Backend::on_application_message(UINT message, WPARAM wp, LPARAM lp)
             }
             break;
         case WM_CLOSE: m_events.push_back(CloseRequest{m_main}); return 0;
-        case WM_SETFOCUS:
-            // Activating the task-bar button hands the keyboard to the window that had it.
-            if (FormWindow* last = find(m_last_active); last && IsWindowVisible(last->hwnd()))
-                SetFocus(last->hwnd());
-            return 0;
-        case WM_TIMER:
-            if (wp == modal_timer_id) on_modal_timer();
-            return 0;
+        case WM_SETFOCUS: focus_last_active(); return 0;
+        case WM_TIMER: m_boxes.on_timer(wp); return 0;
         case WM_SETTINGCHANGE:
             if (lp != 0 && lstrcmpW(reinterpret_cast<const wchar_t*>(lp), L"intl") == 0)
                 m_events.push_back(SettingsChanged{});

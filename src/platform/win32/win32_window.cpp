@@ -22,8 +22,9 @@ FormWindow::FormWindow(const WindowClass& window_class, const wchar_t* caption, 
     // A popup without frame or caption: the window is exactly its client area.
     m_hwnd.reset(CreateWindowExW(0, window_class.name(), caption, WS_POPUP | WS_CLIPSIBLINGS,
                                  bounds.left, bounds.top, bounds.width, bounds.height, owner,
-                                 nullptr, GetModuleHandleW(nullptr), backend));
+                                 nullptr, GetModuleHandleW(nullptr), nullptr));
     if (!m_hwnd) throw SystemError(static_cast<int>(GetLastError()));
+    attach(hwnd(), backend);
 }
 
 void FormWindow::set_bounds(Rect bounds) {

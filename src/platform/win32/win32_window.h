@@ -15,6 +15,12 @@ struct WindowDestroyer {
 };
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
+// Messages reach the backend from here on; before, while the window is being created and
+// the backend may be half-built, they get the default handling.
+inline void attach(HWND window, void* backend) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(backend));
+}
+
 // A window class, registered for as long as the backend lives.
 class WindowClass {
 public:
