@@ -328,7 +328,11 @@ LRESULT Win32Backend::on_application_message(UINT message, WPARAM wp, LPARAM lp)
         case WM_TIMECHANGE: m_events.push_back(SettingsChanged{}); return 0;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
-            if (wp) m_events.push_back(QuitRequest{});
+            // WM_QUIT also ends an open message box's loop, which would not return otherwise.
+            if (wp) {
+                m_events.push_back(QuitRequest{});
+                PostQuitMessage(0);
+            }
             return 0;
     }
     return DefWindowProcW(self, message, wp, lp);
