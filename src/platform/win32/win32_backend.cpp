@@ -24,6 +24,9 @@ namespace {
 class Win32Backend final : public Backend {
 public:
     Win32Backend();
+    Win32Backend(const Win32Backend&) = delete;
+    Win32Backend& operator=(const Win32Backend&) = delete;
+    ~Win32Backend() override;
 
     WindowId create_window(const WindowSpec& spec) override;
     void destroy_window(WindowId window) override;
@@ -108,6 +111,12 @@ Win32Backend::Win32Backend()
     attach(m_application.get(), this);
 }
 
+// Windows being destroyed still send messages; they must not reach members already gone.
+Win32Backend::~Win32Backend() {
+    for (const auto& [id, form] : m_forms) attach(form->hwnd(), nullptr);
+    attach(m_application.get(), nullptr);
+}
+
 FormWindow* Win32Backend::find(WindowId window) {
     auto it = m_forms.find(window);
     return it == m_forms.end() ? nullptr : it->second.get();
@@ -139,6 +148,7 @@ WindowId Win32Backend::create_window(const WindowSpec& spec) {
 void Win32Backend::destroy_window(WindowId window) {
     if (m_main == window) m_main = 0;
     std::erase(m_hidden_by_minimize, window);
+    if (FormWindow* form = find(window)) attach(form->hwnd(), nullptr);
     m_forms.erase(window);
 }
 
