@@ -7,6 +7,7 @@
 #include "platform/window.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <variant>
 
 namespace osyl {
@@ -68,13 +69,22 @@ void Application::finish(int status) {
 // level returns when a test script has run dry; a report's loop waits for its box.
 void Application::pump(Nesting nesting, const std::function<bool()>& done) {
     while (!done() && !m_desktop.quit_requested()) {
-        m_desktop.present_changes();
+        present_changes();
         std::optional<Event> event = m_backend.next_event(m_desktop.next_timer_due());
         if (event) guarded([&] { dispatch(*event); });
         m_desktop.run_due_timers();
         if (!event && nesting == Nesting::TopLevel && m_backend.script_exhausted()) break;
     }
-    m_desktop.present_changes();
+    present_changes();
+}
+
+// Composing can fail like any handler; the report's own loop must not let it escape.
+void Application::present_changes() {
+    try {
+        m_desktop.present_changes();
+    } catch (const std::exception& error) {
+        report(error);
+    }
 }
 
 void Application::guarded(const std::function<void()>& handler) {
@@ -97,21 +107,41 @@ void Application::dispatch(const Event& event) {
                    [&](const VisibilityChange& change) { m_desktop.deliver(change); },
                    [&](const BoxDismissed& dismissed) { m_dismissed.push_back(dismissed.box); },
                    [&](const QuitRequest&) { m_desktop.request_quit(); },
-                   [&](const SettingsChanged&) { m_form1->settings_changed(); },
+                   [&](const SettingsChanged&) {
+                       m_form1->settings_changed();
+                       m_desktop.clock_changed();
+                   },
                },
                event);
 }
 
-// A modal box over the disabled windows; its own loop keeps the clock ticking. Afterwards
-// the window that was active gets the keyboard back.
+// A modal box over the disabled windows; its own loop keeps the clock ticking. Reports
+// nest, a tick can fail again during one, but only so deep: an unattended bar would
+// otherwise open boxes until its stack ran out.
 void Application::report(const std::exception& error) {
+    std::string text = report_text(error.what());
+    if (m_open_reports >= max_open_reports) {
+        std::string line = text;
+        std::replace_if(
+            line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        std::fprintf(stderr, "%s: %s\n", m_title.c_str(), line.c_str());
+        return;
+    }
+    struct Nested {
+        int& depth;
+        ~Nested() { --depth; }
+    } nested{++m_open_reports};
+    open_report(text);
+}
+
+// Afterwards the window that was active gets the keyboard back.
+void Application::open_report(const std::string& text) {
     m_desktop.cancel_capture();
     Window* was_active = m_desktop.active_window();
     bool was_enabled = m_desktop.input_enabled();
     m_desktop.set_input_enabled(false);
     {
-        ScopedBox box(m_backend,
-                      {m_title, report_text(error.what()), was_active ? was_active->id() : 0});
+        ScopedBox box(m_backend, {m_title, text, was_active ? was_active->id() : 0});
         auto dismissed = [&] {
             return std::find(m_dismissed.begin(), m_dismissed.end(), box.id()) != m_dismissed.end();
         };

@@ -36,6 +36,8 @@ public:
     bool finished() const { return m_finished; }
     int exit_status() const { return m_exit_status; }
 
+    // Reports nest this deep at most; further errors go to standard error.
+    static constexpr int max_open_reports = 16;
     void report(const std::exception& error);
 
 private:
@@ -43,6 +45,8 @@ private:
     void pump(Nesting nesting, const std::function<bool()>& done);
     void dispatch(const Event& event);
     void guarded(const std::function<void()>& handler);
+    void present_changes();
+    void open_report(const std::string& text);
     void finish(int status);
 
     Backend& m_backend;
@@ -51,6 +55,7 @@ private:
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm2> m_form2;
     std::vector<BoxId> m_dismissed;
+    int m_open_reports = 0;
     bool m_finished = false;
     int m_exit_status = 0;
 };

@@ -55,8 +55,9 @@ public:
     virtual void hide_window(WindowId window) = 0;
     // Raises the window and gives it the keyboard focus.
     virtual void activate(WindowId window, std::uint32_t time) = 0;
-    // Shows these pixels in the window from now on (also on expose).
-    virtual void present(WindowId window, const Picture& pixels) = 0;
+    // Shows these pixels in the window from now on (also on expose); the backend keeps
+    // them, so no copy is made.
+    virtual void present(WindowId window, Picture pixels) = 0;
 
     virtual BoxId open_message_box(const MessageBoxSpec& spec) = 0;
     virtual void close_message_box(BoxId box) = 0;

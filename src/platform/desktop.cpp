@@ -185,9 +185,10 @@ void Desktop::deliver(const VisibilityChange& change) {
     if (window) window->m_visible = change.visible;
 }
 
+// Marked first: a window that fails to present is not retried until it changes again.
 void Desktop::present(Window& window) {
-    m_backend.present(window.id(), window.compose());
     window.mark_presented();
+    m_backend.present(window.id(), window.compose());
 }
 
 // Hidden windows are composed when they are shown, not before.
@@ -203,12 +204,17 @@ std::optional<std::int64_t> Desktop::next_timer_due() const {
     return due;
 }
 
+void Desktop::clock_changed() {
+    for (Timer* timer : m_timers) timer->make_due();
+}
+
 void Desktop::run_due_timers() {
     std::int64_t now = m_backend.now_ms();
     // By index: a handler may open a report whose nested loop runs timers too. An idle
     // pass allocates nothing.
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         Timer* timer = m_timers[i];
+        timer->follow_clock(now);
         if (timer->enabled() && now >= timer->due_ms())
             run_guarded([timer, now] { timer->fire_if_due(now); });
     }

@@ -57,6 +57,8 @@ public:
     void present_changes();
     std::optional<std::int64_t> next_timer_due() const;
     void run_due_timers();
+    // The wall clock was set, or the time zone or format changed: every timer ticks now.
+    void clock_changed();
 
     void attach(Window& window);
     void detach(Window& window);

@@ -22,18 +22,27 @@ void Element::set_top(int top) {
     moved({m_bounds.left, top, m_bounds.width, m_bounds.height});
 }
 
+// A picture that would grow the window past what the pixel budget allows is refused, and
+// the element keeps its old picture and size.
 void Element::set_picture(Picture picture) {
     Rect bounds = m_bounds;
     if (!picture.empty()) {
         bounds.width = picture.width();
         bounds.height = picture.height();
     }
-    m_picture = std::move(picture);
+    Picture old_picture = std::exchange(m_picture, std::move(picture));
     if (bounds == m_bounds) {
         m_window.invalidate();
         return;
     }
-    moved(bounds);
+    Rect old_bounds = std::exchange(m_bounds, bounds);
+    try {
+        m_window.element_bounds_changed();
+    } catch (...) {
+        m_picture = std::move(old_picture);
+        m_bounds = old_bounds;
+        throw;
+    }
 }
 
 void Element::moved(Rect bounds) {

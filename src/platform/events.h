@@ -66,7 +66,7 @@ struct BoxDismissed {
 // Log-off, shut-down, a terminating signal, or a lost display connection.
 struct QuitRequest {};
 
-// The user's time-format settings may have changed.
+// The user's time-format settings or time zone may have changed, or the wall clock was set.
 struct SettingsChanged {};
 
 using Event = std::variant<MouseInput, KeyInput, CloseRequest, FocusChange, VisibilityChange,

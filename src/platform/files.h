@@ -50,6 +50,10 @@ struct ReadSome {
 };
 ReadSome read_some(const FileHandle& file, std::span<std::byte> buffer);
 
+// Moves past a hole (a sparse region of NUL bytes the file system stores as nothing) at
+// the current position, where the platform can tell; returns the bytes passed over.
+std::uint64_t skip_hole(const FileHandle& file);
+
 // Reads up to max_bytes from the current position, stopping early only at the end.
 struct ReadResult {
     std::vector<std::byte> bytes;

@@ -43,6 +43,18 @@ OpenedFile open_regular_file(const std::string& path) {
     return opened;
 }
 
+std::uint64_t skip_hole(const FileHandle& file) {
+    off_t here = ::lseek(fd_of(file), 0, SEEK_CUR);
+    if (here < 0) return 0;
+    off_t data = ::lseek(fd_of(file), here, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) data = ::lseek(fd_of(file), 0, SEEK_END);  // holes to the end
+    if (data < here) {
+        ::lseek(fd_of(file), here, SEEK_SET);
+        return 0;
+    }
+    return static_cast<std::uint64_t>(data - here);
+}
+
 ReadSome read_some(const FileHandle& file, std::span<std::byte> buffer) {
     for (;;) {
         ssize_t got = ::read(fd_of(file), buffer.data(), buffer.size());

@@ -16,17 +16,53 @@ std::uint64_t bytes_of(int width, int height) {
     return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * sizeof(Rgb);
 }
 
+void charge(std::uint64_t bytes) {
+    if (bytes > pixel_budget_bytes - g_bytes_in_use) throw SystemError(out_of_memory_error());
+    g_bytes_in_use += bytes;
+}
+
 }  // namespace
 
 std::uint64_t pixel_bytes_in_use() { return g_bytes_in_use; }
 
+PixelBudgetShare::PixelBudgetShare(PixelBudgetShare&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)), m_height(std::exchange(other.m_height, 0)) {}
+
+PixelBudgetShare& PixelBudgetShare::operator=(PixelBudgetShare other) noexcept {
+    std::swap(m_width, other.m_width);
+    std::swap(m_height, other.m_height);
+    return *this;
+}
+
+PixelBudgetShare::~PixelBudgetShare() { g_bytes_in_use -= bytes_of(m_width, m_height); }
+
+void PixelBudgetShare::resize(int width, int height) {
+    std::uint64_t old_bytes = bytes_of(m_width, m_height);
+    std::uint64_t new_bytes = bytes_of(width, height);
+    if (new_bytes > old_bytes)
+        charge(new_bytes - old_bytes);
+    else
+        g_bytes_in_use -= old_bytes - new_bytes;
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+}
+
 void Picture::reserve_budget() {
-    std::uint64_t bytes = bytes_of(m_width, m_height);
-    if (bytes > pixel_budget_bytes - g_bytes_in_use) {
+    try {
+        charge(bytes_of(m_width, m_height));
+    } catch (...) {
         m_width = m_height = 0;
-        throw SystemError(out_of_memory_error());
+        throw;
     }
-    g_bytes_in_use += bytes;
+}
+
+Picture Picture::canvas(const PixelBudgetShare& share, Rgb fill) {
+    Picture picture;
+    picture.m_width = share.width();
+    picture.m_height = share.height();
+    picture.m_charged = false;
+    picture.m_pixels.assign(bytes_of(share.width(), share.height()) / sizeof(Rgb), fill);
+    return picture;
 }
 
 Picture::Picture(int width, int height, Rgb fill)
@@ -43,16 +79,20 @@ Picture::Picture(const Picture& other) : m_width(other.m_width), m_height(other.
 Picture::Picture(Picture&& other) noexcept
     : m_width(std::exchange(other.m_width, 0)),
       m_height(std::exchange(other.m_height, 0)),
+      m_charged(other.m_charged),
       m_pixels(std::move(other.m_pixels)) {}
 
 Picture& Picture::operator=(Picture other) noexcept {
     std::swap(m_width, other.m_width);
     std::swap(m_height, other.m_height);
+    std::swap(m_charged, other.m_charged);
     std::swap(m_pixels, other.m_pixels);
     return *this;
 }
 
-Picture::~Picture() { g_bytes_in_use -= bytes_of(m_width, m_height); }
+Picture::~Picture() {
+    if (m_charged) g_bytes_in_use -= bytes_of(m_width, m_height);
+}
 
 void Picture::fill(int x0, int y0, int x1, int y1, Rgb colour) {
     x0 = std::max(x0, 0);

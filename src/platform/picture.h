@@ -17,12 +17,35 @@ inline constexpr std::uint64_t pixel_budget_bytes = 64ULL << 20;
 // Bytes of pixels held by all live pictures, for tests and the soak.
 std::uint64_t pixel_bytes_in_use();
 
+// A share of the pixel budget held for pixels made later: a window holds one for the
+// canvas it is composed on, so presenting never asks the budget for more than it has.
+class PixelBudgetShare {
+public:
+    PixelBudgetShare() = default;
+    PixelBudgetShare(int width, int height) { resize(width, height); }
+    PixelBudgetShare(PixelBudgetShare&& other) noexcept;
+    PixelBudgetShare& operator=(PixelBudgetShare other) noexcept;
+    ~PixelBudgetShare();
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    // Throws SystemError(out_of_memory_error()) and keeps the old size when the new one
+    // does not fit.
+    void resize(int width, int height);
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+};
+
 // An unscaled bitmap of 32-bit pixels, row-major from the top-left corner.
 class Picture {
 public:
     Picture() = default;
     // Throws SystemError(out_of_memory_error()) when the pictures alive would exceed the budget.
     Picture(int width, int height, Rgb fill = 0);
+    // A picture of the share's size whose pixels the share has paid for already.
+    static Picture canvas(const PixelBudgetShare& share, Rgb fill);
     Picture(const Picture& other);
     Picture(Picture&& other) noexcept;
     Picture& operator=(Picture other) noexcept;
@@ -56,6 +79,7 @@ private:
 
     int m_width = 0;
     int m_height = 0;
+    bool m_charged = true;  // false for a canvas paid for by its window's share
     std::vector<Rgb> m_pixels;
 };
 

@@ -39,8 +39,11 @@ bool TextFile::fill() {
     return read.got > 0;
 }
 
+// A hole reads as NUL bytes, which hold no line end: skipping it skips nothing that counts.
 void TextFile::skip_line() {
-    while (fill()) {
+    for (;;) {
+        if (m_position == m_filled) m_left -= std::min(m_left, skip_hole(m_file));
+        if (!fill()) return;
         const char* start = m_buffer.data() + m_position;
         const void* end = std::memchr(start, '\n', m_filled - m_position);
         if (end != nullptr) {

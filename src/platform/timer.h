@@ -7,8 +7,11 @@ namespace osyl {
 
 class Desktop;
 
-// A periodic tick owned by a window. This platform's shortest period is one second:
-// any shorter request ticks just after each wall-clock second, so an idle bar sleeps.
+// A tick source owned by a window. The program's one timer drives a clock that shows hours
+// and minutes, which can change only at a local minute boundary. So however short the
+// interval asked for, this platform ticks at once and then just after each local minute
+// boundary (computed from local time, so a zone offset of odd seconds is followed too),
+// and the idle program sleeps in between.
 class Timer {
 public:
     Timer(Desktop& desktop, int interval_ms, std::function<void()> handler);
@@ -18,16 +21,21 @@ public:
 
     bool enabled() const { return m_enabled && m_interval_ms > 0 && m_handler != nullptr; }
     void set_enabled(bool enabled) { m_enabled = enabled; }
-    // The period actually used, in milliseconds.
-    std::int64_t period_ms() const;
 
     // When the next tick is due; the first is due at once.
     std::int64_t due_ms() const { return m_due_ms; }
-    // Runs the handler if the tick is due, and schedules the next one; ticks that were
-    // missed meanwhile are merged into this one.
+    // Runs the handler if the tick is due, and schedules the next one; boundaries that
+    // passed meanwhile are merged into this tick.
     bool fire_if_due(std::int64_t now_ms);
+    // A tick due later than the next boundary means the wall clock was set back past one:
+    // it is due now instead, so the clock never stands still for as long as the step.
+    void follow_clock(std::int64_t now_ms);
+    // The wall clock was set or the time zone or format changed: tick at once.
+    void make_due() { m_due_ms = 0; }
 
 private:
+    std::int64_t next_boundary(std::int64_t now_ms) const;
+
     Desktop& m_desktop;
     int m_interval_ms;
     std::function<void()> m_handler;

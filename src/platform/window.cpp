@@ -9,7 +9,11 @@
 namespace osyl {
 
 Window::Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size)
-    : m_desktop(desktop), m_name(spec.name), m_bounds(spec.bounds), m_auto_size(auto_size) {
+    : m_desktop(desktop),
+      m_name(spec.name),
+      m_bounds(spec.bounds),
+      m_auto_size(auto_size),
+      m_canvas(spec.bounds.width, spec.bounds.height) {
     m_id = desktop.backend().create_window(spec);
     desktop.attach(*this);
 }
@@ -56,7 +60,7 @@ void Window::hide() { m_desktop.hide(*this); }
 void Window::close() { m_desktop.close(*this); }
 
 Picture Window::compose() const {
-    Picture canvas(m_bounds.width, m_bounds.height, button_face);
+    Picture canvas = Picture::canvas(m_canvas, button_face);
     for (const auto& element : m_elements)
         if (element->visible()) canvas.blit(element->picture(), element->left(), element->top());
     return canvas;
@@ -80,6 +84,8 @@ void Window::fit_to_elements() {
         bottom = std::max(bottom, r.bottom());
     }
     if (left > right) return;
+    // The canvas is paid for first: if it does not fit, nothing has moved yet.
+    m_canvas.resize(right - left, bottom - top);
     if (left != 0 || top != 0)
         for (auto& element : m_elements) element->shift(-left, -top);
     Rect fitted{m_bounds.left, m_bounds.top, right - left, bottom - top};

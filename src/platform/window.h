@@ -69,6 +69,7 @@ private:
     WindowId m_id = 0;
     bool m_visible = false;
     bool m_dirty = true;
+    PixelBudgetShare m_canvas;  // paid for whenever the size changes, used when composing
     std::vector<std::unique_ptr<Element>> m_elements;
 };
 

@@ -211,6 +211,21 @@ TEST(HostileInput, SkinsFillingThePixelBudgetStayUnderOneHundredMebibytes) {
     EXPECT_LT(peak_kib(session), hundred_mib_in_kib);
 }
 
+// Letters within the per-picture caps that together do not fit the pixel budget: the one
+// that does not fit is reported, and the menu comes up with the rest.
+TEST(HostileInput, LettersPastThePixelBudgetAreReportedAndTheProgramGoesOn) {
+    DesktopSession session;
+    constexpr int side = 2000;  // 16 MB of pixels each
+    write_sparse(session.folder().skin_dir() / "bp.bmp", bmp_headers(side, side, 24),
+                 54 + std::uint64_t{side} * side * 3);
+    session.folder().write_labels("PPPP\n");
+    session.launch();
+    ASSERT_NO_FATAL_FAILURE(show_menu_through(session, true));
+    // The first P, all zeros, now reaches across the bar.
+    EXPECT_TRUE(poll_until([&] { return session.screen(bar_area).at(100, 10) == 0; }));
+    EXPECT_FALSE(session.program().wait_exit(std::chrono::milliseconds(0)).has_value());
+}
+
 }  // namespace
 
 }  // namespace osyl::test

@@ -16,11 +16,13 @@ HeadlessBackend::HeadlessBackend() : m_now_ms(base_day_ms + 12LL * 3'600'000) {
 }
 
 void HeadlessBackend::set_time(int hour, int minute, int second, int millisecond) {
-    m_now_ms = base_day_ms + ((hour * 60 + minute) * 60 + second) * 1000LL + millisecond;
+    m_now_ms =
+        base_day_ms + ((hour * 60 + minute) * 60 + second - m_utc_offset_s) * 1000LL + millisecond;
 }
 
 LocalTime HeadlessBackend::local_time(std::int64_t epoch_ms) {
-    std::int64_t seconds = ((epoch_ms % day_ms) + day_ms) % day_ms / 1000;
+    std::int64_t local_ms = epoch_ms + m_utc_offset_s * 1000LL;
+    std::int64_t seconds = ((local_ms % day_ms) + day_ms) % day_ms / 1000;
     return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
             static_cast<int>(seconds % 60)};
 }
@@ -60,10 +62,14 @@ void HeadlessBackend::settings_changed() { m_script.emplace_back(Event{SettingsC
 
 std::int64_t HeadlessBackend::script_end_time() const {
     std::int64_t end = m_now_ms;
-    for (const Step& step : m_script)
+    for (const Step& step : m_script) {
         if (const auto* advance = std::get_if<Advance>(&step)) end = advance->until_ms;
+        if (const auto* jump = std::get_if<StepClock>(&step)) end += jump->by_ms;
+    }
     return end;
 }
+
+void HeadlessBackend::step_clock(std::int64_t ms) { m_script.emplace_back(StepClock{ms}); }
 
 void HeadlessBackend::advance(std::int64_t ms) {
     m_script.emplace_back(Advance{script_end_time() + ms});
@@ -119,8 +125,8 @@ void HeadlessBackend::activate(WindowId window, std::uint32_t) {
     if (state(window).shown) m_focused = window;
 }
 
-void HeadlessBackend::present(WindowId window, const Picture& pixels) {
-    state(window).pixels = pixels;
+void HeadlessBackend::present(WindowId window, Picture pixels) {
+    state(window).pixels = std::move(pixels);
 }
 
 BoxId HeadlessBackend::open_message_box(const MessageBoxSpec& spec) {
@@ -174,6 +180,11 @@ std::optional<Event> HeadlessBackend::next_event(std::optional<std::int64_t> dea
             m_now_ms = advance->until_ms;
             m_script.pop_front();
             continue;
+        }
+        if (const auto* jump = std::get_if<StepClock>(&m_script.front())) {
+            m_now_ms += jump->by_ms;
+            m_script.pop_front();
+            return std::nullopt;  // as a real wait would end on a clock step
         }
         Step step = m_script.front();
         m_script.pop_front();

@@ -33,6 +33,8 @@ public:
     void set_executable_path(std::string path) { m_executable_path = std::move(path); }
     void set_locale(LocaleValues values) { m_locale = std::move(values); }
     void set_time(int hour, int minute, int second, int millisecond = 0);
+    // Local time is this many seconds ahead of the wall clock's UTC (set before set_time).
+    void set_utc_offset(int seconds) { m_utc_offset_s = seconds; }
     // At the end of the script, dismiss open boxes as a user pressing Enter would.
     void set_auto_dismiss(bool on) { m_auto_dismiss = on; }
 
@@ -45,6 +47,7 @@ public:
     void close(const std::string& window_name);       // the window manager's close command
     void dismiss_box();                               // the topmost open box
     void advance(std::int64_t ms);                    // timers fire on the way
+    void step_clock(std::int64_t ms);                 // the wall clock is set, back if < 0
     void quit();
     void settings_changed();
 
@@ -64,7 +67,7 @@ public:
     void show_window(WindowId window) override;
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
-    void present(WindowId window, const Picture& pixels) override;
+    void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
@@ -82,11 +85,14 @@ private:
         int key_code;
         Modifiers modifiers;
     };
+    struct StepClock {
+        std::int64_t by_ms;
+    };
     struct Dismiss {};
     struct Close {
         std::string window_name;
     };
-    using Step = std::variant<Event, Advance, KeyToFocus, Dismiss, Close>;
+    using Step = std::variant<Event, Advance, StepClock, KeyToFocus, Dismiss, Close>;
 
     WindowState& state(WindowId window);
     std::optional<Event> resolve(const Step& step);
@@ -100,6 +106,7 @@ private:
     WindowId m_next_id = 1;
     WindowId m_focused = 0;
     std::int64_t m_now_ms;
+    int m_utc_offset_s = 0;
     LocaleValues m_locale;
     std::string m_executable_path = "/opt/osyl/osyl";
     bool m_auto_dismiss = true;

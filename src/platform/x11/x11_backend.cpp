@@ -89,7 +89,7 @@ public:
     void show_window(WindowId window) override;
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
-    void present(WindowId window, const Picture& pixels) override;
+    void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
@@ -259,8 +259,8 @@ void X11Backend::activate(WindowId window, std::uint32_t time) {
     request_focus(window, w->map_state(), time);
 }
 
-void X11Backend::present(WindowId window, const Picture& pixels) {
-    if (TopWindow* w = find_window(window)) w->present(pixels);
+void X11Backend::present(WindowId window, Picture pixels) {
+    if (TopWindow* w = find_window(window)) w->present(std::move(pixels));
 }
 
 // A window that is not viewable yet cannot take the focus: it gets it once it is mapped.

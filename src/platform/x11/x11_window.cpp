@@ -163,8 +163,8 @@ void send_to_root(const Connection& conn, const void* event, std::size_t size) {
                    wire.data());
 }
 
-void TopWindow::present(const Picture& pixels) {
-    m_picture = pixels;
+void TopWindow::present(Picture pixels) {
+    m_picture = std::move(pixels);
     repaint();
 }
 

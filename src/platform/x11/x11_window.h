@@ -42,7 +42,7 @@ public:
     void set_bounds(Rect bounds);
     void show();
     void hide();
-    void present(const Picture& pixels);
+    void present(Picture pixels);
     void repaint() const;
     MapTracker& map_state() { return m_map; }
 
