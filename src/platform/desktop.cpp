@@ -35,7 +35,7 @@ void call_handler(Element& target, MouseInput::Action action, const MouseEvent& 
 Desktop::Desktop(Backend& backend) : m_backend(backend) {
     m_backend.set_modal_tick([this] {
         run_due_timers();
-        present_changes();
+        run_guarded([this] { present_changes(); });
         return next_timer_due();
     });
 }

@@ -34,7 +34,7 @@ public:
     void show_window(WindowId window) override;
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
-    void present(WindowId window, const Picture& pixels) override;
+    void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     void set_modal_tick(ModalTick tick) override { m_boxes.set_tick(std::move(tick)); }
@@ -209,8 +209,8 @@ void Win32Backend::activate(WindowId window, std::uint32_t) {
     SetFocus(form->hwnd());
 }
 
-void Win32Backend::present(WindowId window, const Picture& pixels) {
-    if (FormWindow* form = find(window)) form->present(pixels);
+void Win32Backend::present(WindowId window, Picture pixels) {
+    if (FormWindow* form = find(window)) form->present(std::move(pixels));
 }
 
 // The task bar's Minimize hides the visible windows; Restore shows the same ones again.

@@ -2,6 +2,8 @@
 
 #include "platform/errors.h"
 
+#include <utility>
+
 namespace osyl::win32 {
 
 WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon) : m_name(name) {
@@ -34,8 +36,8 @@ void FormWindow::set_bounds(Rect bounds) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FormWindow::present(const Picture& pixels) {
-    m_pixels = pixels;
+void FormWindow::present(Picture pixels) {
+    m_pixels = std::move(pixels);
     InvalidateRect(hwnd(), nullptr, FALSE);
 }
 

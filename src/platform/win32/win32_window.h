@@ -44,7 +44,7 @@ public:
     // Where the program placed the window; a maximized window is elsewhere and larger.
     Rect bounds() const { return m_bounds; }
     void set_bounds(Rect bounds);
-    void present(const Picture& pixels);
+    void present(Picture pixels);
     void paint();
 
 private:
