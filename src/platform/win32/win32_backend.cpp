@@ -317,17 +317,14 @@ LRESULT Win32Backend::on_message(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) 
 LRESULT Win32Backend::on_application_message(UINT message, WPARAM wp, LPARAM lp) {
     HWND self = m_application.get();
     switch (message) {
-        case WM_SYSCOMMAND:
-            switch (wp & 0xFFF0) {
-                case SC_MINIMIZE: minimize_all(); break;
-                case SC_RESTORE: {
-                    LRESULT result = DefWindowProcW(self, message, wp, lp);
-                    restore_all();
-                    return result;
-                }
-                case SC_CLOSE: m_events.push_back(CloseRequest{m_main}); return 0;
+        case WM_SIZE:
+            // However the button was minimized or restored: its menu, the task bar, Alt+Tab.
+            if (wp == SIZE_MINIMIZED) {
+                minimize_all();
+            } else {
+                restore_all();
             }
-            break;
+            return 0;
         case WM_CLOSE: m_events.push_back(CloseRequest{m_main}); return 0;
         case WM_SETFOCUS: focus_last_active(); return 0;
         case WM_TIMER: m_boxes.on_timer(wp); return 0;
