@@ -6,6 +6,7 @@
 #include "platform/picture.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ struct MessageBoxSpec {
     WindowId owner = 0;  // 0: modal for the whole program, no owner
 };
 
+// Runs the timers that are due and shows what changed; returns when the next timer is due.
+using ModalTick = std::function<std::optional<std::int64_t>()>;
+
 // What only a display server can do. The X11 backend talks to a real server; the
 // headless one keeps everything in memory for tests.
 class Backend {
@@ -57,6 +61,10 @@ public:
 
     virtual BoxId open_message_box(const MessageBoxSpec& spec) = 0;
     virtual void close_message_box(BoxId box) = 0;
+    // A platform whose message box runs a modal loop of its own (Win32's MessageBoxW) calls
+    // this from inside that loop, so the clock keeps ticking while next_event waits for the
+    // box. Installed by the desktop, cleared with an empty function; others ignore it.
+    virtual void set_modal_tick(ModalTick tick) { (void)tick; }
 
     // Waits for the next event until the wall-clock deadline (none: wait for ever).
     // Returns nothing when the deadline passed first.

@@ -32,7 +32,15 @@ void call_handler(Element& target, MouseInput::Action action, const MouseEvent& 
 
 }  // namespace
 
-Desktop::Desktop(Backend& backend) : m_backend(backend) {}
+Desktop::Desktop(Backend& backend) : m_backend(backend) {
+    m_backend.set_modal_tick([this] {
+        run_due_timers();
+        run_guarded([this] { present_changes(); });
+        return next_timer_due();
+    });
+}
+
+Desktop::~Desktop() { m_backend.set_modal_tick({}); }
 
 Window* Desktop::find(WindowId id) const {
     for (Window* window : m_windows)

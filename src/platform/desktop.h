@@ -23,6 +23,7 @@ using Guard = std::function<void(const std::function<void()>&)>;
 class Desktop {
 public:
     explicit Desktop(Backend& backend);
+    ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 

@@ -1,6 +1,7 @@
 #include "platform/desktop.h"
 #include "platform/element.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/timer.h"
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,32 @@ TEST(WindowCompose, PaintsElementsInOrderOverTheButtonFace) {
     EXPECT_EQ(pixels.at(5, 5), 0x222222U);
     EXPECT_EQ(pixels.at(9, 9), button_face);
     EXPECT_EQ(pixels.at(8, 0), button_face);
+}
+
+// A platform whose message box runs its own loop keeps the tick the desktop gives it.
+class TickKeeper : public HeadlessBackend {
+public:
+    void set_modal_tick(ModalTick tick) override { m_tick = std::move(tick); }
+    ModalTick m_tick;
+};
+
+TEST(DesktopModalTick, RunsDueTimersAndPresentsUntilTheDesktopGoes) {
+    TickKeeper backend;
+    int ticks = 0;
+    {
+        Desktop desktop(backend);
+        Window window(desktop, {"W", {0, 0, 10, 10}, WindowRole::Main, "", {}}, AutoSize::No);
+        window.show();
+        window.add("e", {0, 0}, Picture(4, 4, 0x123456));
+        Timer timer(desktop, 1, [&] { ++ticks; });
+        ASSERT_TRUE(backend.m_tick);
+        std::optional<std::int64_t> next = backend.m_tick();
+        EXPECT_EQ(ticks, 1);
+        EXPECT_EQ(next, timer.due_ms());
+        EXPECT_GT(timer.due_ms(), backend.now_ms());
+        EXPECT_EQ(backend.window("W").pixels.at(0, 0), 0x123456U);
+    }
+    EXPECT_FALSE(backend.m_tick);
 }
 
 }  // namespace

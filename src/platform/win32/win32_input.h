@@ -1,0 +1,32 @@
+#pragma once
+
+// What Windows messages mean to the program, as functions of the message alone, so that
+// they can be checked without a window.
+
+#include "platform/events.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace osyl::win32 {
+
+// How the launcher asked the first window to be shown (STARTUPINFO's show request).
+enum class StartMode { Normal, Maximized, MinimizedNoActivate };
+StartMode start_mode_of(bool has_request, WORD show_command);
+
+// Pointer input at a client position of a window whose top-left corner the program placed
+// at origin. Messages come client-relative; the desktop matches input against the
+// positions it gave its windows, so a maximized bar still receives its own elements' clicks.
+std::optional<MouseInput> mouse_input(UINT message, WPARAM keys, Point client, Point origin,
+                                      std::uint32_t time, bool alt_held);
+
+// The modifiers of a key message, read from the keyboard state the message came with.
+Modifiers key_modifiers();
+
+// UTF-8 to UTF-16 for the W functions; invalid bytes become U+FFFD.
+std::wstring widen(const std::string& utf8);
+
+}  // namespace osyl::win32

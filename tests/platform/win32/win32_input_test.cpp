@@ -1,0 +1,58 @@
+#include "platform/win32/win32_input.h"
+
+#include <gtest/gtest.h>
+
+namespace osyl::win32 {
+namespace {
+
+// Each message with its key state as Windows sends it: the state after the event.
+TEST(Win32Input, MouseMessagesBecomeInputAtTheProgramsOwnWindowPosition) {
+    struct Case {
+        UINT message;
+        WPARAM keys;
+        MouseInput::Action action;
+        Button button;
+        Modifiers modifiers;
+    };
+    const Case cases[] = {
+        {WM_LBUTTONDOWN, MK_LBUTTON, MouseInput::Action::Down, Button::Left, LeftHeld},
+        {WM_LBUTTONUP, MK_SHIFT, MouseInput::Action::Up, Button::Left, Shift},
+        {WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MouseInput::Action::Down, Button::Right,
+         RightHeld | Ctrl},
+        {WM_MBUTTONUP, MK_LBUTTON, MouseInput::Action::Up, Button::Middle, LeftHeld},
+        {WM_MOUSEMOVE, MK_MBUTTON, MouseInput::Action::Move, Button::Left, MiddleHeld},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        // A captured move may lie left of and above the window.
+        auto input = mouse_input(c.message, c.keys, {-3, 12}, {0, 577}, 1234, false);
+        ASSERT_TRUE(input.has_value());
+        EXPECT_EQ(input->action, c.action);
+        if (c.action != MouseInput::Action::Move) {
+            EXPECT_EQ(input->button, c.button);
+        }
+        EXPECT_EQ(input->modifiers, c.modifiers);
+        EXPECT_EQ(input->screen, (Point{-3, 589}));
+        EXPECT_EQ(input->time, 1234U);
+    }
+    EXPECT_EQ(mouse_input(WM_MOUSEMOVE, 0, {}, {}, 0, true)->modifiers, Modifiers{Alt});
+    EXPECT_FALSE(mouse_input(WM_MOUSEWHEEL, 0, {}, {}, 0, false).has_value());
+    EXPECT_FALSE(mouse_input(WM_XBUTTONDOWN, 0, {}, {}, 0, false).has_value());
+}
+
+TEST(Win32Input, OnlyMaximizedAndMinimizedWithoutActivationChangeTheFirstShow) {
+    EXPECT_EQ(start_mode_of(true, SW_SHOWMAXIMIZED), StartMode::Maximized);
+    EXPECT_EQ(start_mode_of(true, SW_SHOWMINNOACTIVE), StartMode::MinimizedNoActivate);
+    for (WORD other : {SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWNA})
+        EXPECT_EQ(start_mode_of(true, other), StartMode::Normal) << other;
+    EXPECT_EQ(start_mode_of(false, SW_SHOWMAXIMIZED), StartMode::Normal);
+}
+
+TEST(Win32Input, WidensUtf8) {
+    EXPECT_EQ(widen("Bar"), L"Bar");
+    EXPECT_EQ(widen("\xC3\xA9t\xC3\xA9"), L"\u00E9t\u00E9");
+    EXPECT_EQ(widen(""), L"");
+}
+
+}  // namespace
+}  // namespace osyl::win32
