@@ -47,7 +47,6 @@ public:
     void deliver(const VisibilityChange& change);
     // Drops the mouse capture; the pending release then goes where the pointer is.
     void cancel_capture() { m_captured = nullptr; }
-    Element* captured() const { return m_captured; }
 
     // While an error report is open the windows take no mouse or key input.
     void set_input_enabled(bool enabled) { m_input_enabled = enabled; }

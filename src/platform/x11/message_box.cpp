@@ -1,5 +1,7 @@
 #include "platform/x11/message_box.h"
 
+#include "platform/colours.h"
+
 #include "platform/x11/x11_keys.h"
 
 #include <xcb/xcb_icccm.h>
@@ -10,7 +12,6 @@ namespace osyl::x11 {
 
 namespace {
 
-constexpr Rgb face = 0xF0F0F0;
 constexpr Rgb ink = 0x000000;
 constexpr Rgb stop_red = 0xE81123;
 constexpr Rgb stop_rim = 0x9E0B18;
@@ -38,23 +39,16 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
     const xcb_screen_t& screen = conn.screen();
     Rect bounds{(screen.width_in_pixels - m_layout.width) / 2,
                 (screen.height_in_pixels - m_layout.height) / 2, m_layout.width, m_layout.height};
-    xcb_window_t id = conn.generate_id();
-    std::array<std::uint32_t, 3> values{conn.pixel(face), box_events, base.cursor};
-    xcb_create_window(
-        conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(), static_cast<std::int16_t>(bounds.left),
-        static_cast<std::int16_t>(bounds.top), static_cast<std::uint16_t>(bounds.width),
-        static_cast<std::uint16_t>(bounds.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
-    m_window = XOwned<xcb_destroy_window>(conn.get(), id);
+    m_window = create_top_level(conn, base, {bounds, box_events, false});
+    xcb_window_t id = m_window.id();
 
     xcb_gcontext_t gc = conn.generate_id();
-    std::array<std::uint32_t, 4> gc_values{conn.pixel(ink), conn.pixel(face), font.id, 0};
+    std::array<std::uint32_t, 4> gc_values{conn.pixel(ink), conn.pixel(button_face), font.id, 0};
     xcb_create_gc(conn.get(), gc, id,
                   XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT | XCB_GC_GRAPHICS_EXPOSURES,
                   gc_values.data());
     m_gc = XOwned<xcb_free_gc>(conn.get(), gc);
 
-    set_common_properties(conn, id, base.leader);
     set_fixed_size_hints(conn, id, bounds);
     set_dialog_properties(spec, transient_for);
     m_map.request(true);
@@ -140,7 +134,7 @@ void MessageBox::draw_button() const {
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
     xcb_image_text_8(m_conn.get(), 2, id(), m_gc.id(), static_cast<std::int16_t>(x),
                      static_cast<std::int16_t>(baseline), label);
-    background = m_conn.pixel(face);
+    background = m_conn.pixel(button_face);
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
 }
 

@@ -11,24 +11,9 @@ namespace osyl::x11 {
 namespace {
 
 constexpr std::array<const char*, static_cast<std::size_t>(Atom::Count)> atom_names{
-    "WM_PROTOCOLS",
-    "WM_DELETE_WINDOW",
-    "WM_CLIENT_LEADER",
-    "UTF8_STRING",
-    "_NET_WM_NAME",
-    "_NET_WM_ICON",
-    "_NET_WM_PID",
-    "_NET_WM_STATE",
-    "_NET_WM_STATE_SKIP_TASKBAR",
-    "_NET_WM_STATE_SKIP_PAGER",
-    "_NET_WM_STATE_MODAL",
-    "_NET_WM_WINDOW_TYPE",
-    "_NET_WM_WINDOW_TYPE_NORMAL",
-    "_NET_WM_WINDOW_TYPE_DIALOG",
-    "_NET_ACTIVE_WINDOW",
-    "_NET_SUPPORTING_WM_CHECK",
-    "_NET_SUPPORTED",
-    "_MOTIF_WM_HINTS",
+#define OSYL_ATOM_NAME(name, text) text,
+    OSYL_X11_ATOMS(OSYL_ATOM_NAME)
+#undef OSYL_ATOM_NAME
 };
 
 std::string display_name() {

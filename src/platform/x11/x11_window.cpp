@@ -1,5 +1,7 @@
 #include "platform/x11/x11_window.h"
 
+#include "platform/colours.h"
+
 #include <xcb/xcb_icccm.h>
 
 #include <unistd.h>
@@ -14,8 +16,6 @@ namespace osyl::x11 {
 
 namespace {
 
-constexpr Rgb button_face = 0xF0F0F0;
-
 constexpr std::uint32_t window_events =
     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_FOCUS_CHANGE |
@@ -27,26 +27,6 @@ std::string host_name() {
     std::array<char, HOST_NAME_MAX + 1> name{};
     if (gethostname(name.data(), name.size() - 1) != 0) return {};
     return name.data();
-}
-
-}  // namespace
-
-bool MapTracker::request(bool visible) {
-    if (visible == m_expected) return false;
-    m_expected = visible;
-    ++(visible ? m_pending_maps : m_pending_unmaps);
-    return true;
-}
-
-bool MapTracker::notified(bool mapped) {
-    m_mapped = mapped;
-    int& pending = mapped ? m_pending_maps : m_pending_unmaps;
-    if (pending > 0) {
-        --pending;
-        return false;
-    }
-    m_expected = mapped;
-    return true;
 }
 
 void set_common_properties(const Connection& conn, xcb_window_t window, xcb_window_t leader) {
@@ -68,6 +48,46 @@ void set_common_properties(const Connection& conn, xcb_window_t window, xcb_wind
                                protocols.data());
 }
 
+}  // namespace
+
+XOwned<xcb_destroy_window> create_top_level(const Connection& conn, const WindowBase& base,
+                                            const TopLevelSpec& spec) {
+    xcb_window_t id = conn.generate_id();
+    std::array<std::uint32_t, 3> values{conn.pixel(button_face), spec.events, base.cursor};
+    std::uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR;
+    if (spec.input_only) {
+        values = {spec.events, base.cursor, 0};
+        mask = XCB_CW_EVENT_MASK | XCB_CW_CURSOR;  // an input-only window has no background
+    }
+    xcb_create_window(conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(),
+                      static_cast<std::int16_t>(spec.bounds.left),
+                      static_cast<std::int16_t>(spec.bounds.top), extent(spec.bounds.width),
+                      extent(spec.bounds.height), 0,
+                      spec.input_only ? XCB_WINDOW_CLASS_INPUT_ONLY : XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, mask, values.data());
+    XOwned<xcb_destroy_window> window(conn.get(), id);
+    set_common_properties(conn, id, base.leader != 0 ? base.leader : id);
+    return window;
+}
+
+bool MapTracker::request(bool visible) {
+    if (visible == m_expected) return false;
+    m_expected = visible;
+    ++(visible ? m_pending_maps : m_pending_unmaps);
+    return true;
+}
+
+bool MapTracker::notified(bool mapped) {
+    m_mapped = mapped;
+    int& pending = mapped ? m_pending_maps : m_pending_unmaps;
+    if (pending > 0) {
+        --pending;
+        return false;
+    }
+    m_expected = mapped;
+    return true;
+}
+
 void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect bounds) {
     xcb_size_hints_t hints{};
     xcb_icccm_size_hints_set_position(&hints, 1, bounds.left, bounds.top);
@@ -81,16 +101,8 @@ void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect boun
 TopWindow::TopWindow(const Connection& conn, const WindowBase& base, const WindowSpec& spec,
                      xcb_window_t transient_for)
     : m_conn(conn), m_base(base), m_bounds(spec.bounds) {
-    xcb_window_t id = conn.generate_id();
-    std::array<std::uint32_t, 3> values{conn.pixel(button_face), window_events, base.cursor};
-    xcb_create_window(
-        conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(), static_cast<std::int16_t>(m_bounds.left),
-        static_cast<std::int16_t>(m_bounds.top), extent(m_bounds.width), extent(m_bounds.height), 0,
-        XCB_WINDOW_CLASS_INPUT_OUTPUT, conn.screen().root_visual,
-        XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
-    m_window = XOwned<xcb_destroy_window>(conn.get(), id);
-
-    set_common_properties(conn, id, base.leader);
+    m_window = create_top_level(conn, base, {m_bounds, window_events, false});
+    xcb_window_t id = m_window.id();
     set_fixed_size_hints(conn, id, m_bounds);
     // No title bar and no frame: the outer size is the client size.
     std::array<std::uint32_t, 5> motif{2, 0, 0, 0, 0};  // flags: decorations; decorations: none

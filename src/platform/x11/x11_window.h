@@ -59,9 +59,19 @@ private:
     MapTracker m_map;
 };
 
-// Sets the properties every window of ours carries: group, client leader, class, pid,
-// and the close protocol.
-void set_common_properties(const Connection& conn, xcb_window_t window, xcb_window_t leader);
+// What sets one top-level window of ours apart from the others: the bar, the menu, a
+// message box and the hidden group leader differ only in this.
+struct TopLevelSpec {
+    Rect bounds{0, 0, 1, 1};
+    std::uint32_t events = 0;  // the event mask
+    bool input_only = false;   // the group leader, which is never shown
+};
+
+// Creates a top-level window with the button face as background, the arrow cursor and the
+// properties every window of ours carries (group, client leader, class, pid, the close
+// protocol). With no leader in the base, the window leads itself.
+XOwned<xcb_destroy_window> create_top_level(const Connection& conn, const WindowBase& base,
+                                            const TopLevelSpec& spec);
 
 // Places the window at a fixed position and size that the window manager must keep.
 void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect bounds);
