@@ -95,6 +95,7 @@ public:
 
     const ProgramFolder& folder() const { return m_folder; }
     const std::string& display() const { return m_xvfb.display(); }
+    void stop_server() { m_xvfb.stop(); }
     Environment environment() const { return m_xvfb.environment(); }
 
     // Starts the program (in the C locale unless told otherwise) and waits until its bar

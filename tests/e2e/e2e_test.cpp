@@ -188,6 +188,14 @@ TEST_P(EndToEnd, TermSignalEndsWithStatusZero) {
         << "the bar outlived the program";
 }
 
+TEST(EndToEndDisplay, LostDisplayEndsWithStatusZeroAndOneLine) {
+    DesktopSession session;
+    ChildProcess& program = session.launch();
+    session.stop_server();
+    EXPECT_EQ(program.wait_exit(10s), std::optional<int>(0));
+    EXPECT_EQ(program.err(), "osyl: lost the connection to the X display\n");
+}
+
 // The digits the clock should show at a moment, from the hour and minute of that moment.
 std::string expected_digits(std::time_t moment, int utc_offset_hours, bool twelve_hour) {
     moment += static_cast<std::time_t>(utc_offset_hours) * 3600;

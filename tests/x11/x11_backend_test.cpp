@@ -259,6 +259,24 @@ TEST_F(X11Test, NextEventWaitsUntilTheDeadlineAndNoLonger) {
     EXPECT_FALSE(backend->next_event(start - 1000));
 }
 
+TEST_F(X11Test, ProtocolErrorIsOneLineOnStandardErrorAndTheBackendGoesOn) {
+    WindowId gone = create("Form2", menu_bounds, WindowRole::Popup);
+    pump_for(50ms);        // sends the creation
+    client.destroy(gone);  // behind the backend's back
+    testing::internal::CaptureStderr();
+    backend->present(gone, pattern(200, 300));  // PutImage, request 72
+    pump_for(300ms);
+    std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written,
+              "osyl: X error 9 (BadDrawable) for request 72.0 on resource " + hex_id(gone) + "\n");
+
+    WindowId bar = create("Form1", bar_bounds, WindowRole::Main);
+    backend->present(bar, pattern(800, 24));
+    show_and_wait(bar);
+    EXPECT_TRUE(screen_shows(pattern(800, 24), {0, 577}));
+    for (const Event& event : seen) EXPECT_FALSE(std::holds_alternative<QuitRequest>(event));
+}
+
 TEST(X11Display, MissingDisplayIsReportedPlainly) {
     {
         ScopedDisplay none(nullptr);
@@ -296,8 +314,12 @@ TEST(X11Display, LostConnectionIsAQuitRequest) {
     ScopedDisplay display(xvfb->display().c_str());
     std::unique_ptr<Backend> backend = make_x11_backend();
     xvfb.reset();
+    testing::internal::CaptureStderr();
     auto event = backend->next_event(wall_clock_ms() + 10000);
-    ASSERT_TRUE(event);
+    auto again = backend->next_event(wall_clock_ms() + 10000);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "osyl: lost the connection to the X display\n");
+    ASSERT_TRUE(event && again);
     EXPECT_TRUE(std::holds_alternative<QuitRequest>(*event));
 }
 

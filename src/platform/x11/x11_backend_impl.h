@@ -87,6 +87,7 @@ private:
     std::map<BoxId, std::unique_ptr<MessageBox>> m_boxes;
     BoxId m_next_box = 1;
     std::optional<PendingFocus> m_pending_focus;
+    bool m_lost = false;  // the lost connection was written to standard error
 };
 
 }  // namespace osyl::x11

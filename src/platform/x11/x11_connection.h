@@ -76,6 +76,14 @@ enum class Atom {
         Count,
 };
 
+// The X side of the program's error rule: an X protocol error, whether it arrives in the
+// event queue or as the answer to a checked request or a query that we do not turn into
+// one of our exceptions, is written to standard error as one line and the program goes
+// on; the user sees no report for it.
+void write_x_error(const xcb_generic_error_t& error);
+// A lost connection ends the program as log-off would (status 0), after this one line.
+void write_lost_display();
+
 // The connection to the display with what every request needs: the screen, the atoms,
 // the pixel format of the root visual and the request size limit.
 class Connection {

@@ -63,7 +63,10 @@ bool real_focus_change(std::uint8_t mode, std::uint8_t detail) {
 std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline_ms) {
     bool readable = false;
     for (;;) {
-        if (m_conn.has_error()) return QuitRequest{};
+        if (m_conn.has_error()) {
+            if (!std::exchange(m_lost, true)) write_lost_display();
+            return QuitRequest{};
+        }
         if (auto event = drain(readable)) return event;
         m_conn.flush();
         int timeout = -1;
@@ -97,7 +100,7 @@ std::optional<Event> X11Backend::drain(bool read_socket) {
 std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
     bool synthetic = (event.response_type & 0x80) != 0;
     switch (event.response_type & 0x7f) {
-        case 0: return std::nullopt;  // an error: a request on a window that went away
+        case 0: write_x_error(as<xcb_generic_error_t>(event)); return std::nullopt;
         case XCB_BUTTON_PRESS: return on_button(as<xcb_button_press_event_t>(event), true);
         case XCB_BUTTON_RELEASE: return on_button(as<xcb_button_release_event_t>(event), false);
         case XCB_MOTION_NOTIFY: return on_motion(as<xcb_motion_notify_event_t>(event));
