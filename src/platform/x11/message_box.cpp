@@ -6,6 +6,7 @@
 
 #include <xcb/xcb_icccm.h>
 
+#include <algorithm>
 #include <array>
 
 namespace osyl::x11 {
@@ -106,13 +107,24 @@ void MessageBox::draw_icon() const {
     bar(10, 21, 21, 10);
 }
 
+// Core text in 16-bit characters, so a font with the whole Basic Multilingual Plane
+// shows any UTF-8 text; what the font lacks shows as "?".
+void MessageBox::write(Point at, const std::u32string& text) const {
+    std::vector<xcb_char2b_t> chars;
+    for (char32_t c : text) {
+        std::uint16_t code = m_font.coverage.code(c);
+        chars.push_back({static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code)});
+    }
+    xcb_image_text_16(
+        m_conn.get(), static_cast<std::uint8_t>(std::min<std::size_t>(chars.size(), 255)), id(),
+        m_gc.id(), static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y), chars.data());
+}
+
 void MessageBox::draw_text() const {
     set_colour(ink);
     int baseline = m_layout.text.y + m_font.ascent;
-    for (const std::string& line : m_lines) {
-        xcb_image_text_8(m_conn.get(), static_cast<std::uint8_t>(line.size()), id(), m_gc.id(),
-                         static_cast<std::int16_t>(m_layout.text.x),
-                         static_cast<std::int16_t>(baseline), line.data());
+    for (const std::u32string& line : m_lines) {
+        write({m_layout.text.x, baseline}, line);
         baseline += m_layout.line_height;
     }
 }
@@ -126,14 +138,12 @@ void MessageBox::draw_button() const {
     set_colour(button_rim);
     xcb_poly_rectangle(m_conn.get(), id(), m_gc.id(), 1, &rim);
 
-    static constexpr char label[] = "OK";
     int x = r.left + (r.width - 2 * m_font.char_width) / 2;
     int baseline = r.top + (r.height + m_font.ascent - m_font.descent) / 2;
     set_colour(ink);
     std::uint32_t background = m_conn.pixel(button_fill);
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
-    xcb_image_text_8(m_conn.get(), 2, id(), m_gc.id(), static_cast<std::int16_t>(x),
-                     static_cast<std::int16_t>(baseline), label);
+    write({x, baseline}, U"OK");
     background = m_conn.pixel(button_face);
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
 }

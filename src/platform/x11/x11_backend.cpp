@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace osyl {
 
@@ -18,6 +19,25 @@ namespace {
 
 // The arrow of the standard cursor font (XC_left_ptr); its mask is the next glyph.
 constexpr std::uint16_t left_ptr_glyph = 68;
+
+constexpr const char* unicode_fixed =
+    "-misc-fixed-medium-r-semicondensed--13-120-75-75-c-60-iso10646-1";
+
+FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
+    FontCoverage coverage{
+        font.min_byte1, font.max_byte1, font.min_char_or_byte2, font.max_char_or_byte2, {}};
+    // A glyph the font lacks has all-zero metrics.
+    const xcb_charinfo_t* infos = xcb_query_font_char_infos(&font);
+    int count = xcb_query_font_char_infos_length(&font);
+    coverage.missing.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const xcb_charinfo_t& info = infos[i];
+        coverage.missing[static_cast<std::size_t>(i)] =
+            info.character_width == 0 && info.left_side_bearing == 0 &&
+            info.right_side_bearing == 0 && info.ascent == 0 && info.descent == 0;
+    }
+    return coverage;
+}
 
 }  // namespace
 
@@ -44,16 +64,27 @@ void X11Backend::create_cursor() {
     m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
 }
 
+// The ISO 10646 cell font of the same 6 x 13 cell as "fixed" shows UTF-8 text; the plain
+// "fixed" of a server without it shows Latin-1, and "?" for the rest.
 void X11Backend::open_box_font() {
-    xcb_font_t font = m_conn.generate_id();
-    auto opened = xcb_open_font_checked(m_conn.get(), font, 5, "fixed");
-    auto query = xcb_query_font(m_conn.get(), font);
-    XReply<xcb_generic_error_t> error{xcb_request_check(m_conn.get(), opened)};
-    XReply<xcb_query_font_reply_t> metrics{xcb_query_font_reply(m_conn.get(), query, nullptr)};
-    if (error || !metrics) throw DisplayError("The X display has no font \"fixed\"");
-    m_box_font_id = XOwned<xcb_close_font>(m_conn.get(), font);
-    m_box_font = {font, metrics->font_ascent, metrics->font_descent,
-                  std::max<int>(metrics->max_bounds.character_width, 1)};
+    for (const char* name : {unicode_fixed, "fixed"}) {
+        xcb_font_t font = m_conn.generate_id();
+        auto opened = xcb_open_font_checked(m_conn.get(), font,
+                                            static_cast<std::uint16_t>(std::strlen(name)), name);
+        auto query = xcb_query_font(m_conn.get(), font);
+        // A missing font is expected on some servers, not a fault: the fallback answers it.
+        XReply<xcb_generic_error_t> error{xcb_request_check(m_conn.get(), opened)};
+        xcb_generic_error_t* query_error = nullptr;
+        XReply<xcb_query_font_reply_t> metrics{
+            xcb_query_font_reply(m_conn.get(), query, &query_error)};
+        XReply<xcb_generic_error_t> owned_query_error{query_error};
+        if (error || !metrics) continue;
+        m_box_font_id = XOwned<xcb_close_font>(m_conn.get(), font);
+        m_box_font = {font, metrics->font_ascent, metrics->font_descent,
+                      std::max<int>(metrics->max_bounds.character_width, 1), coverage_of(*metrics)};
+        return;
+    }
+    throw DisplayError("The X display has no font \"fixed\"");
 }
 
 // The hidden window that groups ours for the window manager, as the owner of the
