@@ -79,7 +79,8 @@ TEST_F(X11Test, WindowsCarryTheirWindowManagerProperties) {
     WindowId bar = backend->create_window(spec);
     WindowId menu = create("Form2", menu_bounds, WindowRole::Popup);
     backend->set_bounds(menu, {10, 20, 200, 300});
-    pump_for(100ms);
+    show_and_wait(bar);  // the window manager's hints are set before each map
+    show_and_wait(menu);
 
     RunResult main_props = tool({"xprop", "-id", hex_id(bar)});
     ASSERT_EQ(main_props.status, 0);
@@ -114,6 +115,9 @@ TEST_F(X11Test, WindowsCarryTheirWindowManagerProperties) {
     EXPECT_TRUE(contains(p, "window id # of group leader: " + leader)) << p;
     EXPECT_TRUE(contains(p, "user specified location: 10, 20")) << p;
     EXPECT_FALSE(contains(p, "_NET_WM_ICON")) << p;
+    // A fresh server time, since no user event asked for the windows.
+    auto user_time = client.cardinals(menu, "_NET_WM_USER_TIME");
+    EXPECT_TRUE(user_time.size() == 1 && user_time[0] != 0) << p;
 }
 
 TEST_F(X11Test, ClicksArriveWithScreenPositionButtonAndHeldButtons) {

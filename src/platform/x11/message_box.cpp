@@ -32,7 +32,8 @@ xcb_rectangle_t to_x(Rect r) {
 }  // namespace
 
 MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const BoxFont& font,
-                       const MessageBoxSpec& spec, xcb_window_t transient_for)
+                       const MessageBoxSpec& spec, xcb_window_t transient_for,
+                       std::uint32_t user_time)
     : m_conn(conn),
       m_font(font),
       m_lines(box_lines(spec.text)),
@@ -51,19 +52,21 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
     m_gc = XOwned<xcb_free_gc>(conn.get(), gc);
 
     set_fixed_size_hints(conn, id, bounds);
-    set_dialog_properties(spec, transient_for);
+    set_dialog_properties(spec, transient_for, user_time);
     m_map.request(true);
     xcb_map_window(conn.get(), id);
 }
 
-void MessageBox::set_dialog_properties(const MessageBoxSpec& spec,
-                                       xcb_window_t transient_for) const {
+void MessageBox::set_dialog_properties(const MessageBoxSpec& spec, xcb_window_t transient_for,
+                                       std::uint32_t user_time) const {
     m_conn.set_caption(id(), spec.caption);
     std::array<xcb_atom_t, 1> type{m_conn.atom(Atom::NetWmWindowTypeDialog)};
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
     std::array<xcb_atom_t, 1> state{m_conn.atom(Atom::NetWmStateModal)};
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmState), XCB_ATOM_ATOM, state);
     xcb_icccm_set_wm_transient_for(m_conn.get(), id(), transient_for);
+    std::array<std::uint32_t, 1> time{user_time};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmUserTime), XCB_ATOM_CARDINAL, time);
 }
 
 void MessageBox::set_colour(Rgb colour) const {

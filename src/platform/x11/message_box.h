@@ -26,7 +26,7 @@ struct BoxFont {
 class MessageBox {
 public:
     MessageBox(const Connection& conn, const WindowBase& base, const BoxFont& font,
-               const MessageBoxSpec& spec, xcb_window_t transient_for);
+               const MessageBoxSpec& spec, xcb_window_t transient_for, std::uint32_t user_time);
 
     xcb_window_t id() const { return m_window.id(); }
     MapTracker& map_state() { return m_map; }
@@ -38,7 +38,8 @@ public:
     bool button_release(Point position);
 
 private:
-    void set_dialog_properties(const MessageBoxSpec& spec, xcb_window_t transient_for) const;
+    void set_dialog_properties(const MessageBoxSpec& spec, xcb_window_t transient_for,
+                               std::uint32_t user_time) const;
     void draw_icon() const;
     void draw_text() const;
     void draw_button() const;

@@ -90,7 +90,7 @@ void X11Backend::open_box_font() {
 // The hidden window that groups ours for the window manager, as the owner of the
 // program's windows.
 void X11Backend::create_leader() {
-    m_leader = create_top_level(m_conn, {}, {{0, 0, 1, 1}, 0, true});
+    m_leader = create_top_level(m_conn, {}, {{0, 0, 1, 1}, XCB_EVENT_MASK_PROPERTY_CHANGE, true});
 }
 
 void X11Backend::read_num_lock_mask() {
@@ -148,7 +148,13 @@ void X11Backend::set_bounds(WindowId window, Rect bounds) {
 }
 
 void X11Backend::show_window(WindowId window) {
-    if (TopWindow* w = find_window(window)) w->show();
+    TopWindow* w = find_window(window);
+    if (w != nullptr && !w->map_state().will_be_mapped()) w->show(user_time());
+}
+
+std::optional<Rect> X11Backend::actual_bounds(WindowId window) const {
+    auto it = m_windows.find(window);
+    return it == m_windows.end() ? std::nullopt : it->second->actual();
 }
 
 void X11Backend::hide_window(WindowId window) {
@@ -161,7 +167,7 @@ void X11Backend::activate(WindowId window, std::uint32_t time) {
     if (w == nullptr) return;
     std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(m_conn.get(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    request_focus(window, w->map_state(), time);
+    request_focus(window, w->map_state(), time != 0 ? time : server_time());
 }
 
 void X11Backend::present(WindowId window, const Picture& pixels) {
@@ -196,8 +202,10 @@ void X11Backend::focus_now(xcb_window_t window, std::uint32_t time) {
 BoxId X11Backend::open_message_box(const MessageBoxSpec& spec) {
     xcb_window_t owner = find_window(spec.owner) != nullptr ? spec.owner : m_leader.id();
     BoxId id = m_next_box++;
-    auto box = std::make_unique<MessageBox>(m_conn, base(), m_box_font, spec, owner);
-    request_focus(box->id(), box->map_state(), XCB_CURRENT_TIME);
+    // A report may come from a timer, with no user event behind it.
+    std::uint32_t time = server_time();
+    auto box = std::make_unique<MessageBox>(m_conn, base(), m_box_font, spec, owner, time);
+    request_focus(box->id(), box->map_state(), time);
     m_boxes.emplace(id, std::move(box));
     return id;
 }
@@ -213,7 +221,25 @@ void X11Backend::remove_box(BoxId box) {
     m_boxes.erase(it);
     if (!m_boxes.empty()) {
         MessageBox& top = *m_boxes.rbegin()->second;
-        request_focus(top.id(), top.map_state(), XCB_CURRENT_TIME);
+        request_focus(top.id(), top.map_state(), server_time());
+    }
+}
+
+// A fresh server timestamp, got the usual way: a zero-length append to a property of the
+// leader and the PropertyNotify it causes. Events that arrive meanwhile wait their turn.
+std::uint32_t X11Backend::server_time() {
+    xcb_atom_t property = m_conn.atom(Atom::OsylTimestamp);
+    xcb_change_property(m_conn.get(), XCB_PROP_MODE_APPEND, m_leader.id(), property,
+                        XCB_ATOM_INTEGER, 32, 0, nullptr);
+    m_conn.flush();
+    for (;;) {
+        XReply<xcb_generic_event_t> event{xcb_wait_for_event(m_conn.get())};
+        if (!event) return XCB_CURRENT_TIME;  // the connection is gone; the loop says so
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
+            if (notify.window == m_leader.id() && notify.atom == property) return notify.time;
+        }
+        m_held.push_back(std::move(event));
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <xcb/xcb_keysyms.h>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -43,6 +44,7 @@ public:
     LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
     LocaleValues locale_values() override { return read_locale_values(); }
     std::string executable_path() override { return current_executable_path(); }
+    std::optional<Rect> actual_bounds(WindowId window) const override;
 
 private:
     struct PendingFocus {
@@ -60,8 +62,11 @@ private:
     void request_focus(xcb_window_t window, const MapTracker& map, std::uint32_t time);
     void focus_now(xcb_window_t window, std::uint32_t time);
     void remove_box(BoxId box);
+    std::uint32_t server_time();
+    std::uint32_t user_time() { return m_user_time != 0 ? m_user_time : server_time(); }
 
     std::optional<Event> drain(bool read_socket);
+    XReply<xcb_generic_event_t> next_queued(bool read_socket);
     std::optional<Event> translate(const xcb_generic_event_t& event);
     std::optional<Event> on_button(const xcb_button_press_event_t& event, bool press);
     std::optional<Event> on_motion(const xcb_motion_notify_event_t& event);
@@ -70,6 +75,9 @@ private:
     std::optional<Event> on_focus(const xcb_focus_in_event_t& event, bool in);
     std::optional<Event> on_map_change(xcb_window_t id, bool mapped);
     void on_expose(const xcb_expose_event_t& event);
+    void on_configure(const xcb_configure_notify_event_t& event, bool synthetic);
+    void locate(TopWindow& window, int width, int height);
+    void saw_pointer(xcb_window_t id, Point root, Point in_window);
     Event dismiss(BoxId box);
     std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
 
@@ -87,6 +95,8 @@ private:
     std::map<BoxId, std::unique_ptr<MessageBox>> m_boxes;
     BoxId m_next_box = 1;
     std::optional<PendingFocus> m_pending_focus;
+    std::uint32_t m_user_time = 0;  // of the last button or key event on our windows
+    std::deque<XReply<xcb_generic_event_t>> m_held;  // read while waiting for a timestamp
     bool m_lost = false;  // the lost connection was written to standard error
 };
 

@@ -88,10 +88,19 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
     }
 }
 
+XReply<xcb_generic_event_t> X11Backend::next_queued(bool read_socket) {
+    if (!m_held.empty()) {
+        XReply<xcb_generic_event_t> event = std::move(m_held.front());
+        m_held.pop_front();
+        return event;
+    }
+    return XReply<xcb_generic_event_t>{read_socket ? xcb_poll_for_event(m_conn.get())
+                                                   : xcb_poll_for_queued_event(m_conn.get())};
+}
+
 std::optional<Event> X11Backend::drain(bool read_socket) {
     for (;;) {
-        XReply<xcb_generic_event_t> event{read_socket ? xcb_poll_for_event(m_conn.get())
-                                                      : xcb_poll_for_queued_event(m_conn.get())};
+        XReply<xcb_generic_event_t> event = next_queued(read_socket);
         if (!event) return std::nullopt;
         if (auto translated = translate(*event)) return translated;
     }
@@ -115,6 +124,15 @@ std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
         case XCB_UNMAP_NOTIFY:
             if (synthetic) return std::nullopt;
             return on_map_change(as<xcb_unmap_notify_event_t>(event).window, false);
+        case XCB_CONFIGURE_NOTIFY:
+            on_configure(as<xcb_configure_notify_event_t>(event), synthetic);
+            return std::nullopt;
+        case XCB_REPARENT_NOTIFY:
+            if (TopWindow* window = find_window(as<xcb_reparent_notify_event_t>(event).window)) {
+                Rect now = window->actual().value_or(window->bounds());
+                locate(*window, now.width, now.height);
+            }
+            return std::nullopt;
         case XCB_MAPPING_NOTIFY: {
             auto mapping = as<xcb_mapping_notify_event_t>(event);
             xcb_refresh_keyboard_mapping(m_keysyms.get(), &mapping);
@@ -126,6 +144,9 @@ std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
 }
 
 std::optional<Event> X11Backend::on_button(const xcb_button_press_event_t& event, bool press) {
+    if (find_window(event.event) != nullptr || find_box(event.event).second != nullptr) {
+        m_user_time = event.time;
+    }
     if (auto [box, window] = find_box(event.event); window != nullptr) {
         Point at{event.event_x, event.event_y};
         if (press) {
@@ -137,6 +158,7 @@ std::optional<Event> X11Backend::on_button(const xcb_button_press_event_t& event
     }
     std::optional<Button> button = button_of(event.detail);
     if (find_window(event.event) == nullptr || !button) return std::nullopt;
+    saw_pointer(event.event, {event.root_x, event.root_y}, {event.event_x, event.event_y});
     MouseInput input;
     input.action = press ? MouseInput::Action::Down : MouseInput::Action::Up;
     input.button = *button;
@@ -154,6 +176,7 @@ std::optional<Event> X11Backend::on_button(const xcb_button_press_event_t& event
 
 std::optional<Event> X11Backend::on_motion(const xcb_motion_notify_event_t& event) {
     if (find_window(event.event) == nullptr) return std::nullopt;
+    saw_pointer(event.event, {event.root_x, event.root_y}, {event.event_x, event.event_y});
     MouseInput input;
     input.action = MouseInput::Action::Move;
     input.screen = {event.root_x, event.root_y};
@@ -172,12 +195,16 @@ std::uint32_t X11Backend::keysym_of(const xcb_key_press_event_t& event) const {
 }
 
 std::optional<Event> X11Backend::on_key(const xcb_key_press_event_t& event) {
+    if (find_window(event.event) != nullptr || find_box(event.event).second != nullptr) {
+        m_user_time = event.time;
+    }
     if (auto [box, window] = find_box(event.event); window != nullptr) {
         if (window->key_press(keysym_of(event))) return dismiss(box);
         return std::nullopt;
     }
     if (find_window(event.event) == nullptr) return std::nullopt;
-    return KeyInput{event.event, virtual_key_code(keysym_of(event)), modifiers_of(event.state)};
+    return KeyInput{event.event, virtual_key_code(keysym_of(event)), modifiers_of(event.state),
+                    event.time};
 }
 
 std::optional<Event> X11Backend::on_client_message(const xcb_client_message_event_t& event) {
@@ -229,6 +256,37 @@ void X11Backend::on_expose(const xcb_expose_event_t& event) {
     } else if (auto [box, box_window] = find_box(event.window); box_window != nullptr) {
         box_window->draw();
     }
+}
+
+// A window manager that moves the frame sends a synthetic notification in screen
+// coordinates; a real one is relative to the parent, which may be a frame.
+void X11Backend::on_configure(const xcb_configure_notify_event_t& event, bool synthetic) {
+    TopWindow* window = find_window(event.window);
+    if (window == nullptr || event.event != event.window) return;
+    if (synthetic) {
+        window->set_actual({event.x, event.y, event.width, event.height});
+    } else {
+        locate(*window, event.width, event.height);
+    }
+}
+
+void X11Backend::locate(TopWindow& window, int width, int height) {
+    auto cookie = xcb_translate_coordinates(m_conn.get(), window.id(), m_conn.root(), 0, 0);
+    xcb_generic_error_t* error = nullptr;
+    XReply<xcb_translate_coordinates_reply_t> reply{
+        xcb_translate_coordinates_reply(m_conn.get(), cookie, &error)};
+    XReply<xcb_generic_error_t> owned_error{error};
+    if (error) write_x_error(*error);
+    if (reply) window.set_actual({reply->dst_x, reply->dst_y, width, height});
+}
+
+// Every pointer event tells exactly where its window is: the screen position less the
+// position in the window.
+void X11Backend::saw_pointer(xcb_window_t id, Point root, Point in_window) {
+    TopWindow* window = find_window(id);
+    if (window == nullptr) return;
+    Rect now = window->actual().value_or(window->bounds());
+    window->set_actual({root.x - in_window.x, root.y - in_window.y, now.width, now.height});
 }
 
 }  // namespace osyl::x11

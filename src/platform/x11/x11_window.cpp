@@ -100,25 +100,17 @@ void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect boun
 
 TopWindow::TopWindow(const Connection& conn, const WindowBase& base, const WindowSpec& spec,
                      xcb_window_t transient_for)
-    : m_conn(conn), m_base(base), m_bounds(spec.bounds) {
+    : m_conn(conn),
+      m_base(base),
+      m_bounds(spec.bounds),
+      m_role(spec.role),
+      m_transient_for(transient_for) {
     m_window = create_top_level(conn, base, {m_bounds, window_events, false});
-    xcb_window_t id = m_window.id();
-    set_fixed_size_hints(conn, id, m_bounds);
-    // No title bar and no frame: the outer size is the client size.
-    std::array<std::uint32_t, 5> motif{2, 0, 0, 0, 0};  // flags: decorations; decorations: none
-    conn.set_u32(id, conn.atom(Atom::MotifWmHints), conn.atom(Atom::MotifWmHints), motif);
-    std::array<xcb_atom_t, 1> type{conn.atom(Atom::NetWmWindowTypeNormal)};
-    conn.set_u32(id, conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
-    if (spec.role == WindowRole::Main) {
-        set_main_properties(spec);
-    } else {
-        set_popup_properties(spec, transient_for);
-    }
+    conn.set_caption(id(), spec.role == WindowRole::Main ? spec.title : spec.name);
+    if (spec.role == WindowRole::Main) set_icon(spec.icon);
 }
 
-void TopWindow::set_main_properties(const WindowSpec& spec) const {
-    m_conn.set_caption(id(), spec.title);
-    const IconImage& icon = spec.icon;
+void TopWindow::set_icon(const IconImage& icon) const {
     if (icon.width <= 0 || icon.height <= 0 ||
         icon.argb.size() != static_cast<std::size_t>(icon.width) * icon.height) {
         return;
@@ -129,12 +121,22 @@ void TopWindow::set_main_properties(const WindowSpec& spec) const {
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmIcon), XCB_ATOM_CARDINAL, data);
 }
 
-void TopWindow::set_popup_properties(const WindowSpec& spec, xcb_window_t transient_for) const {
-    m_conn.set_caption(id(), spec.name);
+// A window manager may drop hints when a window is withdrawn (EWMH window managers drop
+// _NET_WM_STATE), so they are all set again before every map.
+void TopWindow::set_map_hints(std::uint32_t user_time) const {
+    set_fixed_size_hints(m_conn, id(), m_bounds);
+    // No title bar and no frame: the outer size is the client size.
+    std::array<std::uint32_t, 5> motif{2, 0, 0, 0, 0};  // flags: decorations; decorations: none
+    m_conn.set_u32(id(), m_conn.atom(Atom::MotifWmHints), m_conn.atom(Atom::MotifWmHints), motif);
+    std::array<xcb_atom_t, 1> type{m_conn.atom(Atom::NetWmWindowTypeNormal)};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
+    std::array<std::uint32_t, 1> time{user_time};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmUserTime), XCB_ATOM_CARDINAL, time);
+    if (m_role == WindowRole::Main) return;
     std::array<xcb_atom_t, 2> state{m_conn.atom(Atom::NetWmStateSkipTaskbar),
                                     m_conn.atom(Atom::NetWmStateSkipPager)};
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmState), XCB_ATOM_ATOM, state);
-    xcb_icccm_set_wm_transient_for(m_conn.get(), id(), transient_for);
+    xcb_icccm_set_wm_transient_for(m_conn.get(), id(), m_transient_for);
 }
 
 void TopWindow::set_bounds(Rect bounds) {
@@ -151,8 +153,10 @@ void TopWindow::set_bounds(Rect bounds) {
                          values.data());
 }
 
-void TopWindow::show() {
-    if (m_map.request(true)) xcb_map_window(m_conn.get(), id());
+void TopWindow::show(std::uint32_t user_time) {
+    if (!m_map.request(true)) return;
+    set_map_hints(user_time);
+    xcb_map_window(m_conn.get(), id());
 }
 
 void TopWindow::hide() {

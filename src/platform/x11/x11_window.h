@@ -5,6 +5,8 @@
 #include "platform/backend.h"
 #include "platform/x11/x11_connection.h"
 
+#include <optional>
+
 namespace osyl::x11 {
 
 // What every window of the program is created with.
@@ -39,22 +41,29 @@ public:
               xcb_window_t transient_for);
 
     xcb_window_t id() const { return m_window.id(); }
+    Rect bounds() const { return m_bounds; }
     void set_bounds(Rect bounds);
-    void show();
+    // Maps the window; the time is the user activity that led to it, for the window manager.
+    void show(std::uint32_t user_time);
     void hide();
     void present(const Picture& pixels);
     void repaint() const;
     MapTracker& map_state() { return m_map; }
+    // Where the server last said the window is, on the screen; nothing before it said so.
+    std::optional<Rect> actual() const { return m_actual; }
+    void set_actual(Rect actual) { m_actual = actual; }
 
 private:
-    void set_size_hints() const;
-    void set_main_properties(const WindowSpec& spec) const;
-    void set_popup_properties(const WindowSpec& spec, xcb_window_t transient_for) const;
+    void set_icon(const IconImage& icon) const;
+    void set_map_hints(std::uint32_t user_time) const;
 
     const Connection& m_conn;
     WindowBase m_base;
     XOwned<xcb_destroy_window> m_window;
-    Rect m_bounds;
+    Rect m_bounds;  // as asked
+    std::optional<Rect> m_actual;
+    WindowRole m_role;
+    xcb_window_t m_transient_for;
     Picture m_picture;
     MapTracker m_map;
 };
