@@ -14,9 +14,7 @@
 namespace osyl::test {
 
 // Names the parameter in test listings.
-void PrintTo(WindowManager manager, std::ostream* out) {
-    *out << (manager == WindowManager::None ? "no window manager" : "openbox");
-}
+void PrintTo(WindowManager manager, std::ostream* out) { *out << name_of(manager); }
 
 namespace {
 
@@ -26,7 +24,7 @@ constexpr Rgb field_blue = 0x068AC7;
 constexpr Rgb black = 0x000000;
 
 std::string wm_name(const testing::TestParamInfo<WindowManager>& info) {
-    return info.param == WindowManager::None ? "NoWindowManager" : "Openbox";
+    return name_of(info.param);
 }
 
 // The bar with Opt held down: 2 pixels right and down, over the black inside of the panel.
