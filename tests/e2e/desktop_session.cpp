@@ -138,7 +138,8 @@ const Picture& HeadlessTwin::pixels(const std::string& window) {
     return m_backend.window(window).pixels;
 }
 
-DesktopSession::DesktopSession(WindowManager manager) {
+DesktopSession::DesktopSession(WindowManager manager, int screen_height)
+    : m_xvfb(800, screen_height) {
     keep_server_up();
     if (manager != WindowManager::None)
         m_window_manager.emplace(manager, environment(), m_folder.path() / "wm");

@@ -90,7 +90,8 @@ private:
 // runs from its own folder, driven through XTEST and watched through xwininfo and xwd.
 class DesktopSession {
 public:
-    explicit DesktopSession(WindowManager manager = WindowManager::None);
+    // The screen is 800 pixels wide; the default height leaves the bar's last row on it.
+    explicit DesktopSession(WindowManager manager = WindowManager::None, int screen_height = 624);
 
     const ProgramFolder& folder() const { return m_folder; }
     const std::string& display() const { return m_xvfb.display(); }

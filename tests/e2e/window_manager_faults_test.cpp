@@ -19,7 +19,7 @@ Point start_button_on(const WindowInfo& bar) {
 }
 
 TEST(JwmEndToEnd, StartButtonWorksWhereTheTrayPushedTheBar) {
-    DesktopSession session(WindowManager::Jwm);
+    DesktopSession session(WindowManager::Jwm, 600);
     session.folder().write_labels(sample_labels);
     session.launch();
     std::optional<WindowInfo> bar = session.window(session.bar());

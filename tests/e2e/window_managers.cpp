@@ -82,7 +82,7 @@ void RunningWindowManager::wait_until_managing(const Environment& display,
 
 std::string RunningWindowManager::log() {
     if (!m_process) return {};
-    m_process->wait_exit(0ms);  // collects what it wrote
+    m_process->wait_exit(100ms);  // collects what it wrote meanwhile
     return m_process->out() + m_process->err();
 }
 
