@@ -53,8 +53,13 @@ public:
     virtual void set_bounds(WindowId window, Rect bounds) = 0;
     virtual void show_window(WindowId window) = 0;
     virtual void hide_window(WindowId window) = 0;
-    // Raises the window and gives it the keyboard focus.
+    // Raises the window and gives it the keyboard focus. The time is that of the user event
+    // that asked for it, or 0 when none did (start-up, a timer).
     virtual void activate(WindowId window, std::uint32_t time) = 0;
+    // Where the window really is on the screen and how big, as the platform last reported
+    // it: a window manager, the user or a smaller screen may have put it elsewhere than
+    // asked. Nothing: where it was asked to be. Pointer input is matched against this.
+    virtual std::optional<Rect> actual_bounds(WindowId /*window*/) const { return std::nullopt; }
     // Shows these pixels in the window from now on (also on expose); the backend keeps
     // them, so no copy is made.
     virtual void present(WindowId window, Picture pixels) = 0;

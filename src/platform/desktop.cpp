@@ -30,6 +30,22 @@ void call_handler(Element& target, MouseInput::Action action, const MouseEvent& 
     if (handler) handler(event);
 }
 
+// The time of the input being delivered, for the activations its handlers cause; put back
+// when the delivery ends, even by an exception (a report's loop delivers input within).
+class EventTime {
+public:
+    EventTime(std::uint32_t& slot, std::uint32_t time) : m_slot(slot), m_old(slot) {
+        m_slot = time;
+    }
+    EventTime(const EventTime&) = delete;
+    EventTime& operator=(const EventTime&) = delete;
+    ~EventTime() { m_slot = m_old; }
+
+private:
+    std::uint32_t& m_slot;
+    std::uint32_t m_old;
+};
+
 }  // namespace
 
 Desktop::Desktop(Backend& backend) : m_backend(backend) {
@@ -104,7 +120,7 @@ void Desktop::close(Window& window) {
 void Desktop::activate(Window& window, std::uint32_t time) {
     raise(window);
     m_active = &window;
-    m_backend.activate(window.id(), time);
+    m_backend.activate(window.id(), time != 0 ? time : m_event_time);
 }
 
 void Desktop::raise(Window& window) {
@@ -112,9 +128,13 @@ void Desktop::raise(Window& window) {
     m_stacking.push_back(&window);
 }
 
+Rect Desktop::placed(const Window& window) const {
+    return m_backend.actual_bounds(window.id()).value_or(window.bounds());
+}
+
 Window* Desktop::window_at(Point screen) const {
     for (auto it = m_stacking.rbegin(); it != m_stacking.rend(); ++it)
-        if ((*it)->visible() && (*it)->bounds().contains(screen)) return *it;
+        if ((*it)->visible() && placed(**it).contains(screen)) return *it;
     return nullptr;
 }
 
@@ -134,6 +154,7 @@ bool Desktop::is_double_click(const MouseInput& input, const Window& window) {
 // the pointer in the window under the pointer, or else to that window itself.
 void Desktop::deliver(const MouseInput& input) {
     if (!m_input_enabled) return;
+    EventTime current(m_event_time, input.time);
     if (m_captured) return deliver_captured(input);
     Window* window = window_at(input.screen);
     if (!window) return;
@@ -146,7 +167,8 @@ void Desktop::deliver(const MouseInput& input) {
 }
 
 void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_click) {
-    Point client{input.screen.x - window.left(), input.screen.y - window.top()};
+    Rect place = placed(window);
+    Point client{input.screen.x - place.left, input.screen.y - place.top};
     Element* target = window.element_at(client);
     MouseEvent event{input.button, input.modifiers, client, double_click};
     if (!target) {
@@ -154,7 +176,7 @@ void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_cl
             window.on_mouse_move(event);
         return;
     }
-    event.position = relative(input.screen, window.bounds(), target->bounds());
+    event.position = relative(input.screen, place, target->bounds());
     if (input.action == MouseInput::Action::Down && input.button == Button::Left) {
         m_captured = target;
         m_captured_window = &window;
@@ -165,7 +187,7 @@ void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_cl
 void Desktop::deliver_captured(const MouseInput& input) {
     Element* target = m_captured;
     MouseEvent event{input.button, input.modifiers,
-                     relative(input.screen, m_captured_window->bounds(), target->bounds()), false};
+                     relative(input.screen, placed(*m_captured_window), target->bounds()), false};
     bool release = input.action == MouseInput::Action::Up && input.button == Button::Left;
     if (release) cancel_capture();
     call_handler(*target, input.action, event);
@@ -173,6 +195,7 @@ void Desktop::deliver_captured(const MouseInput& input) {
 
 void Desktop::deliver(const KeyInput& input) {
     if (!m_input_enabled) return;
+    EventTime current(m_event_time, input.time);
     Window* window = find(input.window);
     if (window && window->visible() && window->on_key_down)
         window->on_key_down(input.key_code, input.modifiers);

@@ -40,6 +40,7 @@ public:
     void show(Window& window);
     void hide(Window& window);
     void close(Window& window);
+    // The time is that of the user event asking for it; 0: the input being delivered, if any.
     void activate(Window& window, std::uint32_t time = 0);
 
     void deliver(const MouseInput& input);
@@ -48,7 +49,6 @@ public:
     void deliver(const VisibilityChange& change);
     // Drops the mouse capture; the pending release then goes where the pointer is.
     void cancel_capture() { m_captured = nullptr; }
-    Element* captured() const { return m_captured; }
 
     // While an error report is open the windows take no mouse or key input.
     void set_input_enabled(bool enabled) { m_input_enabled = enabled; }
@@ -67,6 +67,8 @@ public:
 
 private:
     Window* window_at(Point screen) const;
+    // Where the window really is, which may differ from where it asked to be.
+    Rect placed(const Window& window) const;
     void raise(Window& window);
     void present(Window& window);
     void run_guarded(const std::function<void()>& handler);
@@ -84,6 +86,7 @@ private:
     Window* m_captured_window = nullptr;
     bool m_input_enabled = true;
     bool m_quit = false;
+    std::uint32_t m_event_time = 0;  // of the input being delivered, 0 between inputs
     // The last left press, to recognise the second press of a double click.
     std::uint32_t m_last_press_time = 0;
     Point m_last_press_at;

@@ -26,7 +26,8 @@ using Modifiers = unsigned;
 
 inline constexpr int key_insert = 45;  // virtual key code of Insert
 
-// Pointer input in screen coordinates; the core finds the window and element.
+// Pointer input in screen coordinates; the core finds the window and element from where
+// the windows really are (Backend::actual_bounds).
 struct MouseInput {
     enum class Action { Down, Up, Move };
     Action action = Action::Move;
@@ -41,6 +42,7 @@ struct KeyInput {
     WindowId window = 0;
     int key_code = 0;
     Modifiers modifiers = 0;
+    std::uint32_t time = 0;  // the platform's event time; 0 when it has none
 };
 
 // The window manager's close command (WM_DELETE_WINDOW, Alt+F4).

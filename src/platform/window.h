@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/backend.h"
+#include "platform/colours.h"
 #include "platform/element.h"
 
 #include <functional>
@@ -13,9 +14,6 @@ namespace osyl {
 class Desktop;
 
 enum class AutoSize { No, Yes };
-
-// The colour a window shows where no element covers it.
-inline constexpr Rgb button_face = 0xF0F0F0;
 
 // A borderless top-level window holding an ordered list of elements; later elements lie
 // above earlier ones.

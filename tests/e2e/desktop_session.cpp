@@ -138,9 +138,11 @@ const Picture& HeadlessTwin::pixels(const std::string& window) {
     return m_backend.window(window).pixels;
 }
 
-DesktopSession::DesktopSession(WindowManager manager) {
+DesktopSession::DesktopSession(WindowManager manager, int screen_height)
+    : m_xvfb(800, screen_height) {
     keep_server_up();
-    if (manager == WindowManager::Openbox) start_openbox();
+    if (manager != WindowManager::None)
+        m_window_manager.emplace(manager, environment(), m_folder.path() / "wm");
 }
 
 // An X server resets when its last client leaves, and a client that connects during the
@@ -158,29 +160,6 @@ void DesktopSession::keep_server_up() {
         if (connected && !ended) return;
     }
     throw std::runtime_error("no client could stay connected to " + display());
-}
-
-// openbox sets _NET_SUPPORTING_WM_CHECK early in its start-up, and a window that asks to be
-// mapped before the start-up is done may stay unmapped for good; so tests also wait for
-// the command that openbox runs once it is ready.
-void DesktopSession::start_openbox() {
-    std::filesystem::path home = m_folder.path() / "wm";
-    std::filesystem::path ready = home / "ready";
-    std::filesystem::create_directory(home);
-    Environment env = environment();
-    env.emplace_back("XDG_CONFIG_HOME", (home / "config").string());  // the stock rc.xml
-    env.emplace_back("XDG_CACHE_HOME", (home / "cache").string());
-    m_window_manager.emplace(
-        std::vector<std::string>{"openbox", "--sm-disable", "--startup", "touch " + ready.string()},
-        SpawnOptions{env, home, Output::Capture, {}});
-    bool announced = poll_until([&] {
-        if (m_window_manager->wait_exit(std::chrono::milliseconds(0))) return true;
-        RunResult check = run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, environment());
-        return check.out.find("window id #") != std::string::npos && std::filesystem::exists(ready);
-    });
-    if (!announced || m_window_manager->wait_exit(std::chrono::milliseconds(0))) {
-        throw std::runtime_error("openbox did not start: " + m_window_manager->err());
-    }
 }
 
 ChildProcess& DesktopSession::launch(const Environment& extra) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "e2e/window_managers.h"
 #include "platform/geometry.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/picture.h"
@@ -19,8 +20,6 @@
 #include <vector>
 
 namespace osyl::test {
-
-enum class WindowManager { None, Openbox };
 
 // Where the program puts its windows and controls on the screen.
 inline constexpr Rect bar_area{0, 577, 800, 24};
@@ -87,14 +86,18 @@ private:
     std::unique_ptr<Application> m_app;
 };
 
-// A private X server, optionally with openbox managing it, on which the real program
+// A private X server, optionally with a window manager, on which the real program
 // runs from its own folder, driven through XTEST and watched through xwininfo and xwd.
 class DesktopSession {
 public:
-    explicit DesktopSession(WindowManager manager = WindowManager::None);
+    // The screen is 800 pixels wide; the default height leaves the bar's last row on it.
+    explicit DesktopSession(WindowManager manager = WindowManager::None, int screen_height = 624);
 
     const ProgramFolder& folder() const { return m_folder; }
     const std::string& display() const { return m_xvfb.display(); }
+    void stop_server() { m_xvfb.stop(); }
+    // What the window manager wrote so far.
+    std::string window_manager_log() { return m_window_manager ? m_window_manager->log() : ""; }
     Environment environment() const { return m_xvfb.environment(); }
 
     // Starts the program (in the C locale unless told otherwise) and waits until its bar
@@ -130,13 +133,12 @@ public:
 
 private:
     void keep_server_up();
-    void start_openbox();
     std::string tool(const std::vector<std::string>& argv) const;
 
     ProgramFolder m_folder;
     Xvfb m_xvfb;
     std::optional<ChildProcess> m_keeper;
-    std::optional<ChildProcess> m_window_manager;
+    std::optional<RunningWindowManager> m_window_manager;
     std::optional<ChildProcess> m_program;
     std::uint32_t m_bar = 0;
 };

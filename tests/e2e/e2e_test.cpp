@@ -14,9 +14,7 @@
 namespace osyl::test {
 
 // Names the parameter in test listings.
-void PrintTo(WindowManager manager, std::ostream* out) {
-    *out << (manager == WindowManager::None ? "no window manager" : "openbox");
-}
+void PrintTo(WindowManager manager, std::ostream* out) { *out << name_of(manager); }
 
 namespace {
 
@@ -26,7 +24,7 @@ constexpr Rgb field_blue = 0x068AC7;
 constexpr Rgb black = 0x000000;
 
 std::string wm_name(const testing::TestParamInfo<WindowManager>& info) {
-    return info.param == WindowManager::None ? "NoWindowManager" : "Openbox";
+    return name_of(info.param);
 }
 
 // The bar with Opt held down: 2 pixels right and down, over the black inside of the panel.
@@ -186,6 +184,14 @@ TEST_P(EndToEnd, TermSignalEndsWithStatusZero) {
     EXPECT_EQ(program.wait_exit(10s), std::optional<int>(0));
     EXPECT_TRUE(poll_until([&] { return !session.window(session.bar()); }))
         << "the bar outlived the program";
+}
+
+TEST(EndToEndDisplay, LostDisplayEndsWithStatusZeroAndOneLine) {
+    DesktopSession session;
+    ChildProcess& program = session.launch();
+    session.stop_server();
+    EXPECT_EQ(program.wait_exit(10s), std::optional<int>(0));
+    EXPECT_EQ(program.err(), "osyl: lost the connection to the X display\n");
 }
 
 // The digits the clock should show at a moment, from the hour and minute of that moment.

@@ -192,10 +192,11 @@ Xvfb::Xvfb(int width, int height, int depth) {
     m_display = ":" + number.substr(0, number.find('\n'));
 }
 
-Xvfb::~Xvfb() {
+void Xvfb::stop() {
     if (!m_server) return;
     m_server->kill(SIGTERM);
     m_server->wait_exit(10s);
+    m_server.reset();
 }
 
 namespace {

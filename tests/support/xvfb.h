@@ -73,7 +73,9 @@ public:
     explicit Xvfb(int width = 800, int height = 624, int depth = 24);
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
-    ~Xvfb();  // ends the server and waits for it
+    ~Xvfb() { stop(); }
+    // Ends the server and waits for it, as a crash or log-off would take the display away.
+    void stop();
     const std::string& display() const { return m_display; }
     Environment environment() const { return {{"DISPLAY", m_display}}; }
 

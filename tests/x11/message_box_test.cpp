@@ -1,4 +1,7 @@
+#include "platform/x11/box_layout.h"
 #include "x11/x11_fixture.h"
+
+#include <algorithm>
 
 namespace osyl::test {
 namespace {
@@ -6,6 +9,8 @@ namespace {
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
+
+bool is_black(Rgb c) { return c == 0; }
 
 class MessageBoxTest : public X11Test {
 protected:
@@ -29,11 +34,29 @@ protected:
         }
         return count;
     }
+
+    // Which pixels of the first two character cells are ink, for a one-line text in a box.
+    std::vector<bool> first_two_cells(const std::string& caption) {
+        std::vector<bool> ink;
+        std::uint32_t box = find_box(caption);
+        if (box == 0) return ink;
+        Rect place = client.geometry(box);
+        Point text = x11::layout_box({U"x"}, 6, 13).text;
+        pump_until([&] {
+            Picture screen = screenshot(xvfb.display());
+            ink.clear();
+            for (int y = 0; y < 13; ++y)
+                for (int x = 0; x < 12; ++x)
+                    ink.push_back(
+                        is_black(screen.at(place.left + text.x + x, place.top + text.y + y)));
+            return std::count(ink.begin(), ink.end(), true) > 0;
+        });
+        return ink;
+    }
 };
 
 bool is_red(Rgb c) { return (c >> 16) > 0xC0 && ((c >> 8) & 0xFF) < 0x40 && (c & 0xFF) < 0x60; }
 bool is_white(Rgb c) { return c == 0xFFFFFF; }
-bool is_black(Rgb c) { return c == 0; }
 
 TEST_F(MessageBoxTest, OpensCentredAsACaptionedModalDialogAndEnterDismissesIt) {
     WindowId bar = create("Form1", {0, 577, 800, 24}, WindowRole::Main);
@@ -131,6 +154,25 @@ TEST_F(MessageBoxTest, ClosedByTheProgramItGoesWithoutAnEvent) {
     backend->close_message_box(id);
     EXPECT_TRUE(pump_until([&] { return !client.viewable(box); }));
     EXPECT_FALSE(wait_for<BoxDismissed>({}, 300ms));
+}
+
+int ink_in_second_cell(const std::vector<bool>& ink) {
+    int count = 0;
+    for (std::size_t i = 0; i < ink.size(); ++i) count += ink[i] && i % 12 >= 6 ? 1 : 0;
+    return count;
+}
+
+TEST_F(MessageBoxTest, TextIsUtf8AndWhatTheFontLacksIsAQuestionMark) {
+    backend->open_message_box({"Cyrillic", "\xD0\x96", 0});  // U+0416, one character
+    std::vector<bool> zhe = first_two_cells("Cyrillic");
+    backend->open_message_box({"Question", "?", 0});
+    std::vector<bool> question = first_two_cells("Question");
+    backend->open_message_box({"Emoji", "\xF0\x9F\x98\x80", 0});  // outside 16 bits
+    std::vector<bool> emoji = first_two_cells("Emoji");
+    ASSERT_EQ(zhe.size(), 156U);
+    EXPECT_EQ(ink_in_second_cell(zhe), 0) << "drawn as two bytes";
+    EXPECT_NE(zhe, question);
+    EXPECT_EQ(emoji, question);
 }
 
 }  // namespace

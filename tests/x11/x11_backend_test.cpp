@@ -79,7 +79,8 @@ TEST_F(X11Test, WindowsCarryTheirWindowManagerProperties) {
     WindowId bar = backend->create_window(spec);
     WindowId menu = create("Form2", menu_bounds, WindowRole::Popup);
     backend->set_bounds(menu, {10, 20, 200, 300});
-    pump_for(100ms);
+    show_and_wait(bar);  // the window manager's hints are set before each map
+    show_and_wait(menu);
 
     RunResult main_props = tool({"xprop", "-id", hex_id(bar)});
     ASSERT_EQ(main_props.status, 0);
@@ -114,6 +115,9 @@ TEST_F(X11Test, WindowsCarryTheirWindowManagerProperties) {
     EXPECT_TRUE(contains(p, "window id # of group leader: " + leader)) << p;
     EXPECT_TRUE(contains(p, "user specified location: 10, 20")) << p;
     EXPECT_FALSE(contains(p, "_NET_WM_ICON")) << p;
+    // A fresh server time, since no user event asked for the windows.
+    auto user_time = client.cardinals(menu, "_NET_WM_USER_TIME");
+    EXPECT_TRUE(user_time.size() == 1 && user_time[0] != 0) << p;
 }
 
 TEST_F(X11Test, ClicksArriveWithScreenPositionButtonAndHeldButtons) {
@@ -259,6 +263,24 @@ TEST_F(X11Test, NextEventWaitsUntilTheDeadlineAndNoLonger) {
     EXPECT_FALSE(backend->next_event(start - 1000));
 }
 
+TEST_F(X11Test, ProtocolErrorIsOneLineOnStandardErrorAndTheBackendGoesOn) {
+    WindowId gone = create("Form2", menu_bounds, WindowRole::Popup);
+    pump_for(50ms);        // sends the creation
+    client.destroy(gone);  // behind the backend's back
+    testing::internal::CaptureStderr();
+    backend->present(gone, pattern(200, 300));  // PutImage, request 72
+    pump_for(300ms);
+    std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written,
+              "osyl: X error 9 (BadDrawable) for request 72.0 on resource " + hex_id(gone) + "\n");
+
+    WindowId bar = create("Form1", bar_bounds, WindowRole::Main);
+    backend->present(bar, pattern(800, 24));
+    show_and_wait(bar);
+    EXPECT_TRUE(screen_shows(pattern(800, 24), {0, 577}));
+    for (const Event& event : seen) EXPECT_FALSE(std::holds_alternative<QuitRequest>(event));
+}
+
 TEST(X11Display, MissingDisplayIsReportedPlainly) {
     {
         ScopedDisplay none(nullptr);
@@ -296,8 +318,12 @@ TEST(X11Display, LostConnectionIsAQuitRequest) {
     ScopedDisplay display(xvfb->display().c_str());
     std::unique_ptr<Backend> backend = make_x11_backend();
     xvfb.reset();
+    testing::internal::CaptureStderr();
     auto event = backend->next_event(wall_clock_ms() + 10000);
-    ASSERT_TRUE(event);
+    auto again = backend->next_event(wall_clock_ms() + 10000);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "osyl: lost the connection to the X display\n");
+    ASSERT_TRUE(event && again);
     EXPECT_TRUE(std::holds_alternative<QuitRequest>(*event));
 }
 

@@ -87,31 +87,76 @@ TEST(Keys, VirtualCodesOfCommonKeys) {
 }
 
 TEST(BoxText, LineBreaksAndWrapping) {
-    using Lines = std::vector<std::string>;
-    EXPECT_EQ(wrap_text("File not found.", 60), Lines{"File not found."});
-    EXPECT_EQ(wrap_text("one\r\ntwo\nthree\rfour", 60), (Lines{"one", "two", "threefour"}));
-    EXPECT_EQ(wrap_text("ab cd ef", 5), (Lines{"ab cd", "ef"}));
-    EXPECT_EQ(wrap_text("abcdefgh ij", 5), (Lines{"abcde", "fgh", "ij"}));
-    EXPECT_EQ(wrap_text(" abcdefgh", 5), (Lines{" abcd", "efgh"}));  // no empty first line
-    EXPECT_EQ(wrap_text("", 5), Lines{""});
-    EXPECT_EQ(wrap_text("a\r\n", 5), (Lines{"a", ""}));
+    using Lines = std::vector<std::u32string>;
+    EXPECT_EQ(wrap_text(U"File not found.", 60), Lines{U"File not found."});
+    EXPECT_EQ(wrap_text(U"one\r\ntwo\nthree\rfour", 60), (Lines{U"one", U"two", U"threefour"}));
+    EXPECT_EQ(wrap_text(U"ab cd ef", 5), (Lines{U"ab cd", U"ef"}));
+    EXPECT_EQ(wrap_text(U"abcdefgh ij", 5), (Lines{U"abcde", U"fgh", U"ij"}));
+    EXPECT_EQ(wrap_text(U" abcdefgh", 5), (Lines{U" abcd", U"efgh"}));  // no empty first line
+    EXPECT_EQ(wrap_text(U"", 5), Lines{U""});
+    EXPECT_EQ(wrap_text(U"a\r\n", 5), (Lines{U"a", U""}));
 
     std::string tall;
     for (int i = 0; i < 50; ++i) tall += "line\r\n";
     Lines shown = box_lines(tall);
     EXPECT_EQ(shown.size(), box_max_lines);
-    EXPECT_EQ(shown.back(), "...");
+    EXPECT_EQ(shown.back(), U"...");
+    // Wrapping counts characters, not bytes.
+    EXPECT_EQ(
+        box_lines(std::string(30, 'a') + std::string(15, 'e') + "\xC3\xA9" + std::string(14, 'e'))
+            .size(),
+        1U);
+}
+
+struct Utf8Case {
+    const char* bytes;
+    std::u32string characters;
+};
+
+TEST(BoxText, Utf8DecodesWithAQuestionMarkForEveryBadByte) {
+    const Utf8Case cases[] = {
+        {"caf\xC3\xA9", U"caf\u00E9"},
+        {"\xE2\x82\xAC \xF0\x9F\x98\x80", U"\u20AC \U0001F600"},
+        {"a\x80"
+         "b",
+         U"a?b"},        // stray continuation byte
+        {"\xC3", U"?"},  // cut at the end
+        {"\xE2\x82"
+         "x",
+         U"??x"},                            // cut in the middle
+        {"\xC0\xAF\xE0\x80\xAF", U"?????"},  // overlong
+        {"\xED\xA0\x80", U"???"},            // a surrogate
+        {"\xF4\x90\x80\x80\xFF", U"?????"},  // past U+10FFFF, and a byte that never leads
+    };
+    for (const Utf8Case& c : cases) EXPECT_EQ(decode_utf8(c.bytes), c.characters) << c.bytes;
+}
+
+TEST(BoxText, FontCodesFallBackToAQuestionMark) {
+    FontCoverage latin1;  // byte1 0, byte2 0..255: the plain "fixed"
+    EXPECT_EQ(latin1.code(U'\u00E9'), 0x00E9);
+    EXPECT_EQ(latin1.code(U'\u20AC'), '?');
+
+    FontCoverage bmp{0, 255, 0, 255, std::vector<bool>(65536, false)};
+    bmp.missing[0x20AC] = true;
+    EXPECT_EQ(bmp.code(U'\u0416'), 0x0416);
+    EXPECT_EQ(bmp.code(U'\u20AC'), '?');
+    EXPECT_EQ(bmp.code(U'\U0001F600'), '?');
+
+    FontCoverage cut{0x20, 0x21, 0x40, 0x7F, {}};  // a matrix font with a narrow range
+    EXPECT_EQ(cut.code(U'\u2150'), 0x2150);
+    EXPECT_EQ(cut.code(U'\u2180'), '?');
+    EXPECT_EQ(cut.code(U'\u2240'), '?');
 }
 
 TEST(BoxText, LayoutKeepsIconTextAndButtonApart) {
-    BoxLayout one = layout_box({"File not found."}, 6, 13);
+    BoxLayout one = layout_box({U"File not found."}, 6, 13);
     EXPECT_EQ(one.icon, (Rect{16, 16, 32, 32}));
     EXPECT_GE(one.text.x, one.icon.right());
     EXPECT_EQ(one.button.left, (one.width - one.button.width) / 2);
     EXPECT_GE(one.button.top, one.icon.bottom());
     EXPECT_EQ(one.height, one.button.bottom() + 12);
 
-    BoxLayout wide = layout_box({std::string(60, 'x'), "", "", "", ""}, 6, 13);
+    BoxLayout wide = layout_box({std::u32string(60, U'x'), U"", U"", U"", U""}, 6, 13);
     EXPECT_EQ(wide.width, wide.text.x + 360 + 16);
     EXPECT_GE(wide.button.top, wide.text.y + 5 * 13);
 }

@@ -1,16 +1,18 @@
 #include "platform/x11/message_box.h"
 
+#include "platform/colours.h"
+
 #include "platform/x11/x11_keys.h"
 
 #include <xcb/xcb_icccm.h>
 
+#include <algorithm>
 #include <array>
 
 namespace osyl::x11 {
 
 namespace {
 
-constexpr Rgb face = 0xF0F0F0;
 constexpr Rgb ink = 0x000000;
 constexpr Rgb stop_red = 0xE81123;
 constexpr Rgb stop_rim = 0x9E0B18;
@@ -30,7 +32,8 @@ xcb_rectangle_t to_x(Rect r) {
 }  // namespace
 
 MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const BoxFont& font,
-                       const MessageBoxSpec& spec, xcb_window_t transient_for)
+                       const MessageBoxSpec& spec, xcb_window_t transient_for,
+                       std::uint32_t user_time)
     : m_conn(conn),
       m_font(font),
       m_lines(box_lines(spec.text)),
@@ -38,37 +41,32 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
     const xcb_screen_t& screen = conn.screen();
     Rect bounds{(screen.width_in_pixels - m_layout.width) / 2,
                 (screen.height_in_pixels - m_layout.height) / 2, m_layout.width, m_layout.height};
-    xcb_window_t id = conn.generate_id();
-    std::array<std::uint32_t, 3> values{conn.pixel(face), box_events, base.cursor};
-    xcb_create_window(
-        conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(), static_cast<std::int16_t>(bounds.left),
-        static_cast<std::int16_t>(bounds.top), static_cast<std::uint16_t>(bounds.width),
-        static_cast<std::uint16_t>(bounds.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
-    m_window = XOwned<xcb_destroy_window>(conn.get(), id);
+    m_window = create_top_level(conn, base, {bounds, box_events, false});
+    xcb_window_t id = m_window.id();
 
     xcb_gcontext_t gc = conn.generate_id();
-    std::array<std::uint32_t, 4> gc_values{conn.pixel(ink), conn.pixel(face), font.id, 0};
+    std::array<std::uint32_t, 4> gc_values{conn.pixel(ink), conn.pixel(button_face), font.id, 0};
     xcb_create_gc(conn.get(), gc, id,
                   XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT | XCB_GC_GRAPHICS_EXPOSURES,
                   gc_values.data());
     m_gc = XOwned<xcb_free_gc>(conn.get(), gc);
 
-    set_common_properties(conn, id, base.leader);
     set_fixed_size_hints(conn, id, bounds);
-    set_dialog_properties(spec, transient_for);
+    set_dialog_properties(spec, transient_for, user_time);
     m_map.request(true);
     xcb_map_window(conn.get(), id);
 }
 
-void MessageBox::set_dialog_properties(const MessageBoxSpec& spec,
-                                       xcb_window_t transient_for) const {
+void MessageBox::set_dialog_properties(const MessageBoxSpec& spec, xcb_window_t transient_for,
+                                       std::uint32_t user_time) const {
     m_conn.set_caption(id(), spec.caption);
     std::array<xcb_atom_t, 1> type{m_conn.atom(Atom::NetWmWindowTypeDialog)};
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
     std::array<xcb_atom_t, 1> state{m_conn.atom(Atom::NetWmStateModal)};
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmState), XCB_ATOM_ATOM, state);
     xcb_icccm_set_wm_transient_for(m_conn.get(), id(), transient_for);
+    std::array<std::uint32_t, 1> time{user_time};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmUserTime), XCB_ATOM_CARDINAL, time);
 }
 
 void MessageBox::set_colour(Rgb colour) const {
@@ -112,13 +110,24 @@ void MessageBox::draw_icon() const {
     bar(10, 21, 21, 10);
 }
 
+// Core text in 16-bit characters, so a font with the whole Basic Multilingual Plane
+// shows any UTF-8 text; what the font lacks shows as "?".
+void MessageBox::write(Point at, const std::u32string& text) const {
+    std::vector<xcb_char2b_t> chars;
+    for (char32_t c : text) {
+        std::uint16_t code = m_font.coverage.code(c);
+        chars.push_back({static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code)});
+    }
+    xcb_image_text_16(
+        m_conn.get(), static_cast<std::uint8_t>(std::min<std::size_t>(chars.size(), 255)), id(),
+        m_gc.id(), static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y), chars.data());
+}
+
 void MessageBox::draw_text() const {
     set_colour(ink);
     int baseline = m_layout.text.y + m_font.ascent;
-    for (const std::string& line : m_lines) {
-        xcb_image_text_8(m_conn.get(), static_cast<std::uint8_t>(line.size()), id(), m_gc.id(),
-                         static_cast<std::int16_t>(m_layout.text.x),
-                         static_cast<std::int16_t>(baseline), line.data());
+    for (const std::u32string& line : m_lines) {
+        write({m_layout.text.x, baseline}, line);
         baseline += m_layout.line_height;
     }
 }
@@ -132,15 +141,13 @@ void MessageBox::draw_button() const {
     set_colour(button_rim);
     xcb_poly_rectangle(m_conn.get(), id(), m_gc.id(), 1, &rim);
 
-    static constexpr char label[] = "OK";
     int x = r.left + (r.width - 2 * m_font.char_width) / 2;
     int baseline = r.top + (r.height + m_font.ascent - m_font.descent) / 2;
     set_colour(ink);
     std::uint32_t background = m_conn.pixel(button_fill);
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
-    xcb_image_text_8(m_conn.get(), 2, id(), m_gc.id(), static_cast<std::int16_t>(x),
-                     static_cast<std::int16_t>(baseline), label);
-    background = m_conn.pixel(face);
+    write({x, baseline}, U"OK");
+    background = m_conn.pixel(button_face);
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
 }
 

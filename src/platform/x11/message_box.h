@@ -18,6 +18,7 @@ struct BoxFont {
     int ascent = 0;
     int descent = 0;
     int char_width = 0;
+    FontCoverage coverage;
 };
 
 // A modal error box of our own: a dialog window with a stop icon, the text and one OK
@@ -25,7 +26,7 @@ struct BoxFont {
 class MessageBox {
 public:
     MessageBox(const Connection& conn, const WindowBase& base, const BoxFont& font,
-               const MessageBoxSpec& spec, xcb_window_t transient_for);
+               const MessageBoxSpec& spec, xcb_window_t transient_for, std::uint32_t user_time);
 
     xcb_window_t id() const { return m_window.id(); }
     MapTracker& map_state() { return m_map; }
@@ -37,15 +38,17 @@ public:
     bool button_release(Point position);
 
 private:
-    void set_dialog_properties(const MessageBoxSpec& spec, xcb_window_t transient_for) const;
+    void set_dialog_properties(const MessageBoxSpec& spec, xcb_window_t transient_for,
+                               std::uint32_t user_time) const;
     void draw_icon() const;
     void draw_text() const;
     void draw_button() const;
     void set_colour(Rgb colour) const;
+    void write(Point at, const std::u32string& text) const;
 
     const Connection& m_conn;
-    BoxFont m_font;
-    std::vector<std::string> m_lines;
+    const BoxFont& m_font;  // the backend's, which outlives its boxes
+    std::vector<std::u32string> m_lines;
     BoxLayout m_layout;
     XOwned<xcb_destroy_window> m_window;
     XOwned<xcb_free_gc> m_gc;

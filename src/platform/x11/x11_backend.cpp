@@ -2,28 +2,14 @@
 
 #include "platform/errors.h"
 #include "platform/process.h"
-#include "platform/x11/message_box.h"
-#include "platform/x11/signal_watch.h"
-#include "platform/x11/x11_connection.h"
-#include "platform/x11/x11_keys.h"
-#include "platform/x11/x11_window.h"
-
-#include <xcb/xcb_keysyms.h>
-
-#include <poll.h>
-#include <unistd.h>
+#include "platform/x11/x11_backend_impl.h"
 
 #define XK_MISCELLANY
 #include <X11/keysymdef.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <climits>
-#include <ctime>
-#include <map>
-#include <utility>
-#include <vector>
+#include <cstring>
 
 namespace osyl {
 
@@ -31,117 +17,29 @@ namespace x11 {
 
 namespace {
 
-template <class T>
-const T& as(const xcb_generic_event_t& event) {
-    return reinterpret_cast<const T&>(event);
-}
-
-struct KeySymbolsFree {
-    void operator()(xcb_key_symbols_t* symbols) const { xcb_key_symbols_free(symbols); }
-};
-using KeySymbols = std::unique_ptr<xcb_key_symbols_t, KeySymbolsFree>;
-
 // The arrow of the standard cursor font (XC_left_ptr); its mask is the next glyph.
 constexpr std::uint16_t left_ptr_glyph = 68;
 
-Modifiers modifiers_of(std::uint16_t state) {
-    Modifiers modifiers = 0;
-    if (state & XCB_MOD_MASK_SHIFT) modifiers |= Shift;
-    if (state & XCB_MOD_MASK_CONTROL) modifiers |= Ctrl;
-    if (state & XCB_MOD_MASK_1) modifiers |= Alt;
-    if (state & XCB_BUTTON_MASK_1) modifiers |= LeftHeld;
-    if (state & XCB_BUTTON_MASK_2) modifiers |= MiddleHeld;
-    if (state & XCB_BUTTON_MASK_3) modifiers |= RightHeld;
-    return modifiers;
-}
+constexpr const char* unicode_fixed =
+    "-misc-fixed-medium-r-semicondensed--13-120-75-75-c-60-iso10646-1";
 
-std::optional<Button> button_of(xcb_button_t detail) {
-    switch (detail) {
-        case 1: return Button::Left;
-        case 2: return Button::Middle;
-        case 3: return Button::Right;
-        default: return std::nullopt;  // wheel and extra buttons
+FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
+    FontCoverage coverage{
+        font.min_byte1, font.max_byte1, font.min_char_or_byte2, font.max_char_or_byte2, {}};
+    // A glyph the font lacks has all-zero metrics.
+    const xcb_charinfo_t* infos = xcb_query_font_char_infos(&font);
+    int count = xcb_query_font_char_infos_length(&font);
+    coverage.missing.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const xcb_charinfo_t& info = infos[i];
+        coverage.missing[static_cast<std::size_t>(i)] =
+            info.character_width == 0 && info.left_side_bearing == 0 &&
+            info.right_side_bearing == 0 && info.ascent == 0 && info.descent == 0;
     }
+    return coverage;
 }
 
-Modifiers held_bit(Button button) {
-    switch (button) {
-        case Button::Left: return LeftHeld;
-        case Button::Middle: return MiddleHeld;
-        case Button::Right: return RightHeld;
-    }
-    return 0;
-}
-
-// A focus notification that is about our window itself, not the pointer or a grab.
-bool real_focus_change(std::uint8_t mode, std::uint8_t detail) {
-    return (mode == XCB_NOTIFY_MODE_NORMAL || mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
-           detail != XCB_NOTIFY_DETAIL_INFERIOR && detail <= XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL;
-}
-
-class X11Backend final : public Backend {
-public:
-    X11Backend();
-
-    WindowId create_window(const WindowSpec& spec) override;
-    void destroy_window(WindowId window) override;
-    void set_bounds(WindowId window, Rect bounds) override;
-    void show_window(WindowId window) override;
-    void hide_window(WindowId window) override;
-    void activate(WindowId window, std::uint32_t time) override;
-    void present(WindowId window, Picture pixels) override;
-    BoxId open_message_box(const MessageBoxSpec& spec) override;
-    void close_message_box(BoxId box) override;
-    std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
-    std::int64_t now_ms() override { return wall_clock_ms(); }
-    LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
-    LocaleValues locale_values() override { return read_locale_values(); }
-    std::string executable_path() override { return current_executable_path(); }
-
-private:
-    struct PendingFocus {
-        xcb_window_t window = 0;
-        std::uint32_t time = 0;
-    };
-
-    void create_cursor();
-    void open_box_font();
-    void create_leader();
-    void read_num_lock_mask();
-    WindowBase base() const { return {m_leader.id(), m_cursor.id(), m_gc.id()}; }
-    TopWindow* find_window(xcb_window_t id);
-    std::pair<BoxId, MessageBox*> find_box(xcb_window_t id);
-    void request_focus(xcb_window_t window, const MapTracker& map, std::uint32_t time);
-    void focus_now(xcb_window_t window, std::uint32_t time);
-    void remove_box(BoxId box);
-
-    std::optional<Event> drain(bool read_socket);
-    std::optional<Event> translate(const xcb_generic_event_t& event);
-    std::optional<Event> on_button(const xcb_button_press_event_t& event, bool press);
-    std::optional<Event> on_motion(const xcb_motion_notify_event_t& event);
-    std::optional<Event> on_key(const xcb_key_press_event_t& event);
-    std::optional<Event> on_client_message(const xcb_client_message_event_t& event);
-    std::optional<Event> on_focus(const xcb_focus_in_event_t& event, bool in);
-    std::optional<Event> on_map_change(xcb_window_t id, bool mapped);
-    void on_expose(const xcb_expose_event_t& event);
-    Event dismiss(BoxId box);
-    std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
-
-    Connection m_conn;  // first: everything below sends requests on it
-    SignalWatch m_signals;
-    XOwned<xcb_free_cursor> m_cursor;
-    XOwned<xcb_close_font> m_box_font_id;
-    BoxFont m_box_font;
-    XOwned<xcb_free_gc> m_gc;
-    XOwned<xcb_destroy_window> m_leader;
-    KeySymbols m_keysyms;
-    std::uint16_t m_num_lock_mask = 0;
-    std::map<xcb_window_t, std::unique_ptr<TopWindow>> m_windows;
-    xcb_window_t m_main = 0;
-    std::map<BoxId, std::unique_ptr<MessageBox>> m_boxes;
-    BoxId m_next_box = 1;
-    std::optional<PendingFocus> m_pending_focus;
-};
+}  // namespace
 
 X11Backend::X11Backend() {
     create_cursor();
@@ -166,26 +64,33 @@ void X11Backend::create_cursor() {
     m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
 }
 
+// The ISO 10646 cell font of the same 6 x 13 cell as "fixed" shows UTF-8 text; the plain
+// "fixed" of a server without it shows Latin-1, and "?" for the rest.
 void X11Backend::open_box_font() {
-    xcb_font_t font = m_conn.generate_id();
-    auto opened = xcb_open_font_checked(m_conn.get(), font, 5, "fixed");
-    auto query = xcb_query_font(m_conn.get(), font);
-    XReply<xcb_generic_error_t> error{xcb_request_check(m_conn.get(), opened)};
-    XReply<xcb_query_font_reply_t> metrics{xcb_query_font_reply(m_conn.get(), query, nullptr)};
-    if (error || !metrics) throw DisplayError("The X display has no font \"fixed\"");
-    m_box_font_id = XOwned<xcb_close_font>(m_conn.get(), font);
-    m_box_font = {font, metrics->font_ascent, metrics->font_descent,
-                  std::max<int>(metrics->max_bounds.character_width, 1)};
+    for (const char* name : {unicode_fixed, "fixed"}) {
+        xcb_font_t font = m_conn.generate_id();
+        auto opened = xcb_open_font_checked(m_conn.get(), font,
+                                            static_cast<std::uint16_t>(std::strlen(name)), name);
+        auto query = xcb_query_font(m_conn.get(), font);
+        // A missing font is expected on some servers, not a fault: the fallback answers it.
+        XReply<xcb_generic_error_t> error{xcb_request_check(m_conn.get(), opened)};
+        xcb_generic_error_t* query_error = nullptr;
+        XReply<xcb_query_font_reply_t> metrics{
+            xcb_query_font_reply(m_conn.get(), query, &query_error)};
+        XReply<xcb_generic_error_t> owned_query_error{query_error};
+        if (error || !metrics) continue;
+        m_box_font_id = XOwned<xcb_close_font>(m_conn.get(), font);
+        m_box_font = {font, metrics->font_ascent, metrics->font_descent,
+                      std::max<int>(metrics->max_bounds.character_width, 1), coverage_of(*metrics)};
+        return;
+    }
+    throw DisplayError("The X display has no font \"fixed\"");
 }
 
 // The hidden window that groups ours for the window manager, as the owner of the
 // program's windows.
 void X11Backend::create_leader() {
-    xcb_window_t leader = m_conn.generate_id();
-    xcb_create_window(m_conn.get(), XCB_COPY_FROM_PARENT, leader, m_conn.root(), 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    m_leader = XOwned<xcb_destroy_window>(m_conn.get(), leader);
-    set_common_properties(m_conn, leader, leader);
+    m_leader = create_top_level(m_conn, {}, {{0, 0, 1, 1}, XCB_EVENT_MASK_PROPERTY_CHANGE, true});
 }
 
 void X11Backend::read_num_lock_mask() {
@@ -243,7 +148,13 @@ void X11Backend::set_bounds(WindowId window, Rect bounds) {
 }
 
 void X11Backend::show_window(WindowId window) {
-    if (TopWindow* w = find_window(window)) w->show();
+    TopWindow* w = find_window(window);
+    if (w != nullptr && !w->map_state().will_be_mapped()) w->show(user_time());
+}
+
+std::optional<Rect> X11Backend::actual_bounds(WindowId window) const {
+    auto it = m_windows.find(window);
+    return it == m_windows.end() ? std::nullopt : it->second->actual();
 }
 
 void X11Backend::hide_window(WindowId window) {
@@ -256,7 +167,7 @@ void X11Backend::activate(WindowId window, std::uint32_t time) {
     if (w == nullptr) return;
     std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(m_conn.get(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    request_focus(window, w->map_state(), time);
+    request_focus(window, w->map_state(), time != 0 ? time : server_time());
 }
 
 void X11Backend::present(WindowId window, Picture pixels) {
@@ -291,8 +202,10 @@ void X11Backend::focus_now(xcb_window_t window, std::uint32_t time) {
 BoxId X11Backend::open_message_box(const MessageBoxSpec& spec) {
     xcb_window_t owner = find_window(spec.owner) != nullptr ? spec.owner : m_leader.id();
     BoxId id = m_next_box++;
-    auto box = std::make_unique<MessageBox>(m_conn, base(), m_box_font, spec, owner);
-    request_focus(box->id(), box->map_state(), XCB_CURRENT_TIME);
+    // A report may come from a timer, with no user event behind it.
+    std::uint32_t time = server_time();
+    auto box = std::make_unique<MessageBox>(m_conn, base(), m_box_font, spec, owner, time);
+    request_focus(box->id(), box->map_state(), time);
     m_boxes.emplace(id, std::move(box));
     return id;
 }
@@ -308,7 +221,25 @@ void X11Backend::remove_box(BoxId box) {
     m_boxes.erase(it);
     if (!m_boxes.empty()) {
         MessageBox& top = *m_boxes.rbegin()->second;
-        request_focus(top.id(), top.map_state(), XCB_CURRENT_TIME);
+        request_focus(top.id(), top.map_state(), server_time());
+    }
+}
+
+// A fresh server timestamp, got the usual way: a zero-length append to a property of the
+// leader and the PropertyNotify it causes. Events that arrive meanwhile wait their turn.
+std::uint32_t X11Backend::server_time() {
+    xcb_atom_t property = m_conn.atom(Atom::OsylTimestamp);
+    xcb_change_property(m_conn.get(), XCB_PROP_MODE_APPEND, m_leader.id(), property,
+                        XCB_ATOM_INTEGER, 32, 0, nullptr);
+    m_conn.flush();
+    for (;;) {
+        XReply<xcb_generic_event_t> event{xcb_wait_for_event(m_conn.get())};
+        if (!event) return XCB_CURRENT_TIME;  // the connection is gone; the loop says so
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
+            if (notify.window == m_leader.id() && notify.atom == property) return notify.time;
+        }
+        m_held.push_back(std::move(event));
     }
 }
 
@@ -316,178 +247,6 @@ Event X11Backend::dismiss(BoxId box) {
     remove_box(box);
     return BoxDismissed{box};
 }
-
-// Reads the socket only when poll() said it has data: a timer wake-up then costs one
-// poll() and no failing reads.
-std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline_ms) {
-    bool readable = false;
-    for (;;) {
-        if (m_conn.has_error()) return QuitRequest{};
-        if (auto event = drain(readable)) return event;
-        m_conn.flush();
-        int timeout = -1;
-        if (deadline_ms) {
-            // Milliseconds are truncated, so this never wakes before the deadline.
-            std::int64_t left = *deadline_ms - wall_clock_ms();
-            if (left <= 0) return std::nullopt;
-            timeout = static_cast<int>(std::min<std::int64_t>(left, INT_MAX));
-        }
-        std::array<pollfd, 2> fds{{{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}}};
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) throw SystemError(errno);
-        readable = (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
-        if ((fds[1].revents & POLLIN) == 0) continue;
-        if (std::optional<int> signal = m_signals.take()) {
-            if (*signal != SIGHUP) return QuitRequest{};
-            tzset();
-            return SettingsChanged{};
-        }
-    }
-}
-
-std::optional<Event> X11Backend::drain(bool read_socket) {
-    for (;;) {
-        XReply<xcb_generic_event_t> event{read_socket ? xcb_poll_for_event(m_conn.get())
-                                                      : xcb_poll_for_queued_event(m_conn.get())};
-        if (!event) return std::nullopt;
-        if (auto translated = translate(*event)) return translated;
-    }
-}
-
-std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
-    bool synthetic = (event.response_type & 0x80) != 0;
-    switch (event.response_type & 0x7f) {
-        case 0: return std::nullopt;  // an error: a request on a window that went away
-        case XCB_BUTTON_PRESS: return on_button(as<xcb_button_press_event_t>(event), true);
-        case XCB_BUTTON_RELEASE: return on_button(as<xcb_button_release_event_t>(event), false);
-        case XCB_MOTION_NOTIFY: return on_motion(as<xcb_motion_notify_event_t>(event));
-        case XCB_KEY_PRESS: return on_key(as<xcb_key_press_event_t>(event));
-        case XCB_CLIENT_MESSAGE: return on_client_message(as<xcb_client_message_event_t>(event));
-        case XCB_FOCUS_IN: return on_focus(as<xcb_focus_in_event_t>(event), true);
-        case XCB_FOCUS_OUT: return on_focus(as<xcb_focus_out_event_t>(event), false);
-        case XCB_EXPOSE: on_expose(as<xcb_expose_event_t>(event)); return std::nullopt;
-        case XCB_MAP_NOTIFY:
-            if (synthetic) return std::nullopt;
-            return on_map_change(as<xcb_map_notify_event_t>(event).window, true);
-        case XCB_UNMAP_NOTIFY:
-            if (synthetic) return std::nullopt;
-            return on_map_change(as<xcb_unmap_notify_event_t>(event).window, false);
-        case XCB_MAPPING_NOTIFY: {
-            auto mapping = as<xcb_mapping_notify_event_t>(event);
-            xcb_refresh_keyboard_mapping(m_keysyms.get(), &mapping);
-            read_num_lock_mask();
-            return std::nullopt;
-        }
-        default: return std::nullopt;
-    }
-}
-
-std::optional<Event> X11Backend::on_button(const xcb_button_press_event_t& event, bool press) {
-    if (auto [box, window] = find_box(event.event); window != nullptr) {
-        Point at{event.event_x, event.event_y};
-        if (press) {
-            window->button_press(at);
-        } else if (window->button_release(at)) {
-            return dismiss(box);
-        }
-        return std::nullopt;
-    }
-    std::optional<Button> button = button_of(event.detail);
-    if (find_window(event.event) == nullptr || !button) return std::nullopt;
-    MouseInput input;
-    input.action = press ? MouseInput::Action::Down : MouseInput::Action::Up;
-    input.button = *button;
-    input.screen = {event.root_x, event.root_y};
-    // X reports the state before the event; the handlers expect it after.
-    input.modifiers = modifiers_of(event.state);
-    if (press) {
-        input.modifiers |= held_bit(*button);
-    } else {
-        input.modifiers &= ~held_bit(*button);
-    }
-    input.time = event.time;
-    return input;
-}
-
-std::optional<Event> X11Backend::on_motion(const xcb_motion_notify_event_t& event) {
-    if (find_window(event.event) == nullptr) return std::nullopt;
-    MouseInput input;
-    input.action = MouseInput::Action::Move;
-    input.screen = {event.root_x, event.root_y};
-    input.modifiers = modifiers_of(event.state);
-    input.time = event.time;
-    return input;
-}
-
-std::uint32_t X11Backend::keysym_of(const xcb_key_press_event_t& event) const {
-    KeyState state;
-    state.shift = (event.state & XCB_MOD_MASK_SHIFT) != 0;
-    state.caps_lock = (event.state & XCB_MOD_MASK_LOCK) != 0;
-    state.num_lock = m_num_lock_mask != 0 && (event.state & m_num_lock_mask) != 0;
-    return choose_keysym(xcb_key_symbols_get_keysym(m_keysyms.get(), event.detail, 0),
-                         xcb_key_symbols_get_keysym(m_keysyms.get(), event.detail, 1), state);
-}
-
-std::optional<Event> X11Backend::on_key(const xcb_key_press_event_t& event) {
-    if (auto [box, window] = find_box(event.event); window != nullptr) {
-        if (window->key_press(keysym_of(event))) return dismiss(box);
-        return std::nullopt;
-    }
-    if (find_window(event.event) == nullptr) return std::nullopt;
-    return KeyInput{event.event, virtual_key_code(keysym_of(event)), modifiers_of(event.state)};
-}
-
-std::optional<Event> X11Backend::on_client_message(const xcb_client_message_event_t& event) {
-    if (event.type != m_conn.atom(Atom::WmProtocols) || event.format != 32 ||
-        event.data.data32[0] != m_conn.atom(Atom::WmDeleteWindow)) {
-        return std::nullopt;
-    }
-    if (auto [box, window] = find_box(event.window); window != nullptr) return dismiss(box);
-    if (find_window(event.window) == nullptr) return std::nullopt;
-    return CloseRequest{event.window};
-}
-
-std::optional<Event> X11Backend::on_focus(const xcb_focus_in_event_t& event, bool in) {
-    if (!real_focus_change(event.mode, event.detail) || find_window(event.event) == nullptr) {
-        return std::nullopt;
-    }
-    if (in) return FocusChange{event.event};
-    // When the focus moves to another window of ours, its FocusIn reports that.
-    auto cookie = xcb_get_input_focus(m_conn.get());
-    XReply<xcb_get_input_focus_reply_t> reply{
-        xcb_get_input_focus_reply(m_conn.get(), cookie, nullptr)};
-    if (reply && find_window(reply->focus) != nullptr) return std::nullopt;
-    return FocusChange{0};
-}
-
-std::optional<Event> X11Backend::on_map_change(xcb_window_t id, bool mapped) {
-    MapTracker* map = nullptr;
-    TopWindow* window = find_window(id);
-    if (window != nullptr) {
-        map = &window->map_state();
-    } else if (auto [box, box_window] = find_box(id); box_window != nullptr) {
-        map = &box_window->map_state();
-    } else {
-        return std::nullopt;
-    }
-    bool by_window_manager = map->notified(mapped);
-    if (mapped && m_pending_focus && m_pending_focus->window == id) {
-        PendingFocus pending = *std::exchange(m_pending_focus, std::nullopt);
-        request_focus(id, *map, pending.time);
-    }
-    if (window == nullptr || !by_window_manager) return std::nullopt;
-    return VisibilityChange{id, mapped};
-}
-
-void X11Backend::on_expose(const xcb_expose_event_t& event) {
-    if (event.count != 0) return;
-    if (TopWindow* window = find_window(event.window)) {
-        window->repaint();
-    } else if (auto [box, box_window] = find_box(event.window); box_window != nullptr) {
-        box_window->draw();
-    }
-}
-
-}  // namespace
 
 }  // namespace x11
 

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -11,25 +12,16 @@ namespace osyl::x11 {
 namespace {
 
 constexpr std::array<const char*, static_cast<std::size_t>(Atom::Count)> atom_names{
-    "WM_PROTOCOLS",
-    "WM_DELETE_WINDOW",
-    "WM_CLIENT_LEADER",
-    "UTF8_STRING",
-    "_NET_WM_NAME",
-    "_NET_WM_ICON",
-    "_NET_WM_PID",
-    "_NET_WM_STATE",
-    "_NET_WM_STATE_SKIP_TASKBAR",
-    "_NET_WM_STATE_SKIP_PAGER",
-    "_NET_WM_STATE_MODAL",
-    "_NET_WM_WINDOW_TYPE",
-    "_NET_WM_WINDOW_TYPE_NORMAL",
-    "_NET_WM_WINDOW_TYPE_DIALOG",
-    "_NET_ACTIVE_WINDOW",
-    "_NET_SUPPORTING_WM_CHECK",
-    "_NET_SUPPORTED",
-    "_MOTIF_WM_HINTS",
+#define OSYL_ATOM_NAME(name, text) text,
+    OSYL_X11_ATOMS(OSYL_ATOM_NAME)
+#undef OSYL_ATOM_NAME
 };
+
+// The core protocol's error names, by code.
+constexpr std::array<const char*, 18> error_names{
+    "",          "BadRequest", "BadValue",    "BadWindow",   "BadPixmap", "BadAtom",
+    "BadCursor", "BadFont",    "BadMatch",    "BadDrawable", "BadAccess", "BadAlloc",
+    "BadColor",  "BadGC",      "BadIDChoice", "BadName",     "BadLength", "BadImplementation"};
 
 std::string display_name() {
     const char* value = std::getenv("DISPLAY");
@@ -61,6 +53,17 @@ const xcb_format_t* find_format(const xcb_setup_t& setup, std::uint8_t depth) {
 }
 
 }  // namespace
+
+void write_x_error(const xcb_generic_error_t& error) {
+    const char* name = error.error_code < error_names.size() && error.error_code != 0
+                           ? error_names[error.error_code]
+                           : "extension error";
+    std::fprintf(stderr, "osyl: X error %u (%s) for request %u.%u on resource 0x%x\n",
+                 unsigned{error.error_code}, name, unsigned{error.major_code},
+                 unsigned{error.minor_code}, unsigned{error.resource_id});
+}
+
+void write_lost_display() { std::fputs("osyl: lost the connection to the X display\n", stderr); }
 
 Connection::Connection() {
     std::string display = display_name();

@@ -45,27 +45,44 @@ struct FreeDeleter {
 template <class T>
 using XReply = std::unique_ptr<T, FreeDeleter>;  // replies, events and errors
 
+// Every atom the backend uses, with its name: one table, expanded into the enumeration
+// here and into the names interned at start-up.
+#define OSYL_X11_ATOMS(X)                                  \
+    X(WmProtocols, "WM_PROTOCOLS")                         \
+    X(WmDeleteWindow, "WM_DELETE_WINDOW")                  \
+    X(WmClientLeader, "WM_CLIENT_LEADER")                  \
+    X(Utf8String, "UTF8_STRING")                           \
+    X(NetWmName, "_NET_WM_NAME")                           \
+    X(NetWmIcon, "_NET_WM_ICON")                           \
+    X(NetWmPid, "_NET_WM_PID")                             \
+    X(NetWmState, "_NET_WM_STATE")                         \
+    X(NetWmStateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR") \
+    X(NetWmStateSkipPager, "_NET_WM_STATE_SKIP_PAGER")     \
+    X(NetWmStateModal, "_NET_WM_STATE_MODAL")              \
+    X(NetWmWindowType, "_NET_WM_WINDOW_TYPE")              \
+    X(NetWmWindowTypeNormal, "_NET_WM_WINDOW_TYPE_NORMAL") \
+    X(NetWmWindowTypeDialog, "_NET_WM_WINDOW_TYPE_DIALOG") \
+    X(NetWmUserTime, "_NET_WM_USER_TIME")                  \
+    X(NetActiveWindow, "_NET_ACTIVE_WINDOW")               \
+    X(NetSupportingWmCheck, "_NET_SUPPORTING_WM_CHECK")    \
+    X(NetSupported, "_NET_SUPPORTED")                      \
+    X(MotifWmHints, "_MOTIF_WM_HINTS")                     \
+    X(OsylTimestamp, "_OSYL_TIMESTAMP")
+
 enum class Atom {
-    WmProtocols,
-    WmDeleteWindow,
-    WmClientLeader,
-    Utf8String,
-    NetWmName,
-    NetWmIcon,
-    NetWmPid,
-    NetWmState,
-    NetWmStateSkipTaskbar,
-    NetWmStateSkipPager,
-    NetWmStateModal,
-    NetWmWindowType,
-    NetWmWindowTypeNormal,
-    NetWmWindowTypeDialog,
-    NetActiveWindow,
-    NetSupportingWmCheck,
-    NetSupported,
-    MotifWmHints,
-    Count,
+#define OSYL_ATOM_ENUM(name, text) name,
+    OSYL_X11_ATOMS(OSYL_ATOM_ENUM)
+#undef OSYL_ATOM_ENUM
+        Count,
 };
+
+// The X side of the program's error rule: an X protocol error, whether it arrives in the
+// event queue or as the answer to a checked request or a query that we do not turn into
+// one of our exceptions, is written to standard error as one line and the program goes
+// on; the user sees no report for it.
+void write_x_error(const xcb_generic_error_t& error);
+// A lost connection ends the program as log-off would (status 0), after this one line.
+void write_lost_display();
 
 // The connection to the display with what every request needs: the screen, the atoms,
 // the pixel format of the root visual and the request size limit.

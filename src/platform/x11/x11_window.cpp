@@ -1,5 +1,7 @@
 #include "platform/x11/x11_window.h"
 
+#include "platform/colours.h"
+
 #include <xcb/xcb_icccm.h>
 
 #include <unistd.h>
@@ -14,8 +16,6 @@ namespace osyl::x11 {
 
 namespace {
 
-constexpr Rgb button_face = 0xF0F0F0;
-
 constexpr std::uint32_t window_events =
     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_FOCUS_CHANGE |
@@ -27,26 +27,6 @@ std::string host_name() {
     std::array<char, HOST_NAME_MAX + 1> name{};
     if (gethostname(name.data(), name.size() - 1) != 0) return {};
     return name.data();
-}
-
-}  // namespace
-
-bool MapTracker::request(bool visible) {
-    if (visible == m_expected) return false;
-    m_expected = visible;
-    ++(visible ? m_pending_maps : m_pending_unmaps);
-    return true;
-}
-
-bool MapTracker::notified(bool mapped) {
-    m_mapped = mapped;
-    int& pending = mapped ? m_pending_maps : m_pending_unmaps;
-    if (pending > 0) {
-        --pending;
-        return false;
-    }
-    m_expected = mapped;
-    return true;
 }
 
 void set_common_properties(const Connection& conn, xcb_window_t window, xcb_window_t leader) {
@@ -68,6 +48,46 @@ void set_common_properties(const Connection& conn, xcb_window_t window, xcb_wind
                                protocols.data());
 }
 
+}  // namespace
+
+XOwned<xcb_destroy_window> create_top_level(const Connection& conn, const WindowBase& base,
+                                            const TopLevelSpec& spec) {
+    xcb_window_t id = conn.generate_id();
+    std::array<std::uint32_t, 3> values{conn.pixel(button_face), spec.events, base.cursor};
+    std::uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR;
+    if (spec.input_only) {
+        values = {spec.events, base.cursor, 0};
+        mask = XCB_CW_EVENT_MASK | XCB_CW_CURSOR;  // an input-only window has no background
+    }
+    xcb_create_window(conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(),
+                      static_cast<std::int16_t>(spec.bounds.left),
+                      static_cast<std::int16_t>(spec.bounds.top), extent(spec.bounds.width),
+                      extent(spec.bounds.height), 0,
+                      spec.input_only ? XCB_WINDOW_CLASS_INPUT_ONLY : XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, mask, values.data());
+    XOwned<xcb_destroy_window> window(conn.get(), id);
+    set_common_properties(conn, id, base.leader != 0 ? base.leader : id);
+    return window;
+}
+
+bool MapTracker::request(bool visible) {
+    if (visible == m_expected) return false;
+    m_expected = visible;
+    ++(visible ? m_pending_maps : m_pending_unmaps);
+    return true;
+}
+
+bool MapTracker::notified(bool mapped) {
+    m_mapped = mapped;
+    int& pending = mapped ? m_pending_maps : m_pending_unmaps;
+    if (pending > 0) {
+        --pending;
+        return false;
+    }
+    m_expected = mapped;
+    return true;
+}
+
 void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect bounds) {
     xcb_size_hints_t hints{};
     xcb_icccm_size_hints_set_position(&hints, 1, bounds.left, bounds.top);
@@ -80,33 +100,17 @@ void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect boun
 
 TopWindow::TopWindow(const Connection& conn, const WindowBase& base, const WindowSpec& spec,
                      xcb_window_t transient_for)
-    : m_conn(conn), m_base(base), m_bounds(spec.bounds) {
-    xcb_window_t id = conn.generate_id();
-    std::array<std::uint32_t, 3> values{conn.pixel(button_face), window_events, base.cursor};
-    xcb_create_window(
-        conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(), static_cast<std::int16_t>(m_bounds.left),
-        static_cast<std::int16_t>(m_bounds.top), extent(m_bounds.width), extent(m_bounds.height), 0,
-        XCB_WINDOW_CLASS_INPUT_OUTPUT, conn.screen().root_visual,
-        XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values.data());
-    m_window = XOwned<xcb_destroy_window>(conn.get(), id);
-
-    set_common_properties(conn, id, base.leader);
-    set_fixed_size_hints(conn, id, m_bounds);
-    // No title bar and no frame: the outer size is the client size.
-    std::array<std::uint32_t, 5> motif{2, 0, 0, 0, 0};  // flags: decorations; decorations: none
-    conn.set_u32(id, conn.atom(Atom::MotifWmHints), conn.atom(Atom::MotifWmHints), motif);
-    std::array<xcb_atom_t, 1> type{conn.atom(Atom::NetWmWindowTypeNormal)};
-    conn.set_u32(id, conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
-    if (spec.role == WindowRole::Main) {
-        set_main_properties(spec);
-    } else {
-        set_popup_properties(spec, transient_for);
-    }
+    : m_conn(conn),
+      m_base(base),
+      m_bounds(spec.bounds),
+      m_role(spec.role),
+      m_transient_for(transient_for) {
+    m_window = create_top_level(conn, base, {m_bounds, window_events, false});
+    conn.set_caption(id(), spec.role == WindowRole::Main ? spec.title : spec.name);
+    if (spec.role == WindowRole::Main) set_icon(spec.icon);
 }
 
-void TopWindow::set_main_properties(const WindowSpec& spec) const {
-    m_conn.set_caption(id(), spec.title);
-    const IconImage& icon = spec.icon;
+void TopWindow::set_icon(const IconImage& icon) const {
     if (icon.width <= 0 || icon.height <= 0 ||
         icon.argb.size() != static_cast<std::size_t>(icon.width) * icon.height) {
         return;
@@ -117,12 +121,22 @@ void TopWindow::set_main_properties(const WindowSpec& spec) const {
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmIcon), XCB_ATOM_CARDINAL, data);
 }
 
-void TopWindow::set_popup_properties(const WindowSpec& spec, xcb_window_t transient_for) const {
-    m_conn.set_caption(id(), spec.name);
+// A window manager may drop hints when a window is withdrawn (EWMH window managers drop
+// _NET_WM_STATE), so they are all set again before every map.
+void TopWindow::set_map_hints(std::uint32_t user_time) const {
+    set_fixed_size_hints(m_conn, id(), m_bounds);
+    // No title bar and no frame: the outer size is the client size.
+    std::array<std::uint32_t, 5> motif{2, 0, 0, 0, 0};  // flags: decorations; decorations: none
+    m_conn.set_u32(id(), m_conn.atom(Atom::MotifWmHints), m_conn.atom(Atom::MotifWmHints), motif);
+    std::array<xcb_atom_t, 1> type{m_conn.atom(Atom::NetWmWindowTypeNormal)};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmWindowType), XCB_ATOM_ATOM, type);
+    std::array<std::uint32_t, 1> time{user_time};
+    m_conn.set_u32(id(), m_conn.atom(Atom::NetWmUserTime), XCB_ATOM_CARDINAL, time);
+    if (m_role == WindowRole::Main) return;
     std::array<xcb_atom_t, 2> state{m_conn.atom(Atom::NetWmStateSkipTaskbar),
                                     m_conn.atom(Atom::NetWmStateSkipPager)};
     m_conn.set_u32(id(), m_conn.atom(Atom::NetWmState), XCB_ATOM_ATOM, state);
-    xcb_icccm_set_wm_transient_for(m_conn.get(), id(), transient_for);
+    xcb_icccm_set_wm_transient_for(m_conn.get(), id(), m_transient_for);
 }
 
 void TopWindow::set_bounds(Rect bounds) {
@@ -139,8 +153,10 @@ void TopWindow::set_bounds(Rect bounds) {
                          values.data());
 }
 
-void TopWindow::show() {
-    if (m_map.request(true)) xcb_map_window(m_conn.get(), id());
+void TopWindow::show(std::uint32_t user_time) {
+    if (!m_map.request(true)) return;
+    set_map_hints(user_time);
+    xcb_map_window(m_conn.get(), id());
 }
 
 void TopWindow::hide() {

@@ -5,6 +5,8 @@
 #include "platform/backend.h"
 #include "platform/x11/x11_connection.h"
 
+#include <optional>
+
 namespace osyl::x11 {
 
 // What every window of the program is created with.
@@ -39,29 +41,46 @@ public:
               xcb_window_t transient_for);
 
     xcb_window_t id() const { return m_window.id(); }
+    Rect bounds() const { return m_bounds; }
     void set_bounds(Rect bounds);
-    void show();
+    // Maps the window; the time is the user activity that led to it, for the window manager.
+    void show(std::uint32_t user_time);
     void hide();
     void present(Picture pixels);
     void repaint() const;
     MapTracker& map_state() { return m_map; }
+    // Where the server last said the window is, on the screen; nothing before it said so.
+    std::optional<Rect> actual() const { return m_actual; }
+    void set_actual(Rect actual) { m_actual = actual; }
 
 private:
-    void set_size_hints() const;
-    void set_main_properties(const WindowSpec& spec) const;
-    void set_popup_properties(const WindowSpec& spec, xcb_window_t transient_for) const;
+    void set_icon(const IconImage& icon) const;
+    void set_map_hints(std::uint32_t user_time) const;
 
     const Connection& m_conn;
     WindowBase m_base;
     XOwned<xcb_destroy_window> m_window;
-    Rect m_bounds;
+    Rect m_bounds;  // as asked
+    std::optional<Rect> m_actual;
+    WindowRole m_role;
+    xcb_window_t m_transient_for;
     Picture m_picture;
     MapTracker m_map;
 };
 
-// Sets the properties every window of ours carries: group, client leader, class, pid,
-// and the close protocol.
-void set_common_properties(const Connection& conn, xcb_window_t window, xcb_window_t leader);
+// What sets one top-level window of ours apart from the others: the bar, the menu, a
+// message box and the hidden group leader differ only in this.
+struct TopLevelSpec {
+    Rect bounds{0, 0, 1, 1};
+    std::uint32_t events = 0;  // the event mask
+    bool input_only = false;   // the group leader, which is never shown
+};
+
+// Creates a top-level window with the button face as background, the arrow cursor and the
+// properties every window of ours carries (group, client leader, class, pid, the close
+// protocol). With no leader in the base, the window leads itself.
+XOwned<xcb_destroy_window> create_top_level(const Connection& conn, const WindowBase& base,
+                                            const TopLevelSpec& spec);
 
 // Places the window at a fixed position and size that the window manager must keep.
 void set_fixed_size_hints(const Connection& conn, xcb_window_t window, Rect bounds);
