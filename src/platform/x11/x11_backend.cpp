@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/process.h"
+#include "platform/x11/clock_watch.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/signal_watch.h"
 #include "platform/x11/x11_connection.h"
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <climits>
 #include <ctime>
 #include <map>
 #include <utility>
@@ -129,6 +129,7 @@ private:
 
     Connection m_conn;  // first: everything below sends requests on it
     SignalWatch m_signals;
+    ClockWatch m_clock;
     XOwned<xcb_free_cursor> m_cursor;
     XOwned<xcb_close_font> m_box_font_id;
     BoxFont m_box_font;
@@ -318,23 +319,24 @@ Event X11Backend::dismiss(BoxId box) {
 }
 
 // Reads the socket only when poll() said it has data: a timer wake-up then costs one
-// poll() and no failing reads.
+// poll() and no failing reads. The deadline is a wall-clock alarm, so a clock set while
+// waiting wakes the loop at once and the core ticks again.
 std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline_ms) {
     bool readable = false;
     for (;;) {
         if (m_conn.has_error()) return QuitRequest{};
         if (auto event = drain(readable)) return event;
         m_conn.flush();
-        int timeout = -1;
-        if (deadline_ms) {
-            // Milliseconds are truncated, so this never wakes before the deadline.
-            std::int64_t left = *deadline_ms - wall_clock_ms();
-            if (left <= 0) return std::nullopt;
-            timeout = static_cast<int>(std::min<std::int64_t>(left, INT_MAX));
-        }
-        std::array<pollfd, 2> fds{{{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}}};
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) throw SystemError(errno);
+        if (m_clock.arm(deadline_ms) == ClockWatch::Fired::ClockSet) return SettingsChanged{};
+        std::array<pollfd, 3> fds{
+            {{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}, {m_clock.fd(), POLLIN, 0}}};
+        if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) throw SystemError(errno);
         readable = (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+        if ((fds[2].revents & POLLIN) != 0) {
+            ClockWatch::Fired fired = m_clock.take();
+            if (fired == ClockWatch::Fired::Deadline) return std::nullopt;
+            if (fired == ClockWatch::Fired::ClockSet) return SettingsChanged{};
+        }
         if ((fds[1].revents & POLLIN) == 0) continue;
         if (std::optional<int> signal = m_signals.take()) {
             if (*signal != SIGHUP) return QuitRequest{};
