@@ -7,10 +7,26 @@
 namespace osyl {
 
 Element::Element(Window& window, std::string name, Point position, Picture picture)
+    : Element(window, std::move(name), position,
+              std::make_shared<const Picture>(std::move(picture))) {}
+
+Element::Element(Window& window, std::string name, Point position, SharedPicture picture)
     : m_window(window),
       m_name(std::move(name)),
-      m_bounds{position.x, position.y, picture.width(), picture.height()},
+      m_bounds{position.x, position.y, picture->width(), picture->height()},
       m_picture(std::move(picture)) {}
+
+Element::Element(Window& window, std::string name, Rect bounds, Drawing drawing)
+    : m_window(window), m_name(std::move(name)), m_bounds(bounds), m_drawing(std::move(drawing)) {}
+
+const Picture& Element::picture() const {
+    if (!m_picture) m_picture = std::make_shared<const Picture>(m_drawing());
+    return *m_picture;
+}
+
+void Element::drop_drawing() {
+    if (m_drawing) m_picture.reset();
+}
 
 void Element::set_left(int left) {
     if (left == m_bounds.left) return;
@@ -30,7 +46,9 @@ void Element::set_picture(Picture picture) {
         bounds.width = picture.width();
         bounds.height = picture.height();
     }
-    Picture old_picture = std::exchange(m_picture, std::move(picture));
+    m_drawing = nullptr;  // a picture set by hand stays
+    SharedPicture old_picture =
+        std::exchange(m_picture, std::make_shared<const Picture>(std::move(picture)));
     if (bounds == m_bounds) {
         m_window.invalidate();
         return;

@@ -144,6 +144,7 @@ void TopWindow::show() {
 }
 
 void TopWindow::hide() {
+    m_picture = Picture();  // a hidden window gets a fresh picture when it is shown again
     m_map.request(false);
     xcb_unmap_window(m_conn.get(), id());
     // A window the window manager has iconified is unmapped already; this synthetic
