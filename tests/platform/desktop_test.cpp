@@ -164,5 +164,29 @@ TEST(WindowCompose, PaintsElementsInOrderOverTheButtonFace) {
     EXPECT_EQ(pixels.at(8, 0), button_face);
 }
 
+TEST(WindowCompose, DrawnPictureLivesOnlyWhileItsWindowShows) {
+    HeadlessBackend backend;
+    Desktop desktop(backend);
+    Window window(desktop, {"W", {0, 0, 1, 1}, WindowRole::Popup, "", {}}, AutoSize::Yes);
+    int draws = 0;
+    window.add("back", Rect{0, 0, 40, 30}, [&draws] {
+        ++draws;
+        return Picture(40, 30, 0x123456);
+    });
+    EXPECT_EQ(window.bounds(), (Rect{0, 0, 40, 30}));
+    EXPECT_EQ(draws, 0);
+    std::uint64_t hidden = pixel_bytes_in_use();
+    for (int round = 1; round <= 2; ++round) {
+        window.show();
+        window.invalidate();
+        desktop.present_changes();
+        EXPECT_EQ(draws, round);
+        EXPECT_EQ(backend.window("W").pixels.at(39, 29), 0x123456U);
+        EXPECT_EQ(pixel_bytes_in_use(), hidden + 40 * 30 * 4);
+        window.hide();
+        EXPECT_EQ(pixel_bytes_in_use(), hidden);
+    }
+}
+
 }  // namespace
 }  // namespace osyl
