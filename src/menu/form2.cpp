@@ -31,7 +31,7 @@ int row_top(int row) { return 9 + 24 * (row - 1); }
 TForm2::TForm2(Desktop& desktop)
     : osyl::Window(desktop, menu_spec(), AutoSize::Yes),
       // The background is most of the menu's memory: held only while the menu shows.
-      Window(add("Window", Rect{0, 0, 200, 300}, art::window)),
+      Window(add("Window", Rect{0, 0, 200, 300}, art::paint_window)),
       m_cells(create_glyph_cells()),
       Home(add("Home", {4, 203}, art::home())),
       Mail(add("Mail", {4, 227}, art::mail())),

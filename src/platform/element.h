@@ -26,14 +26,15 @@ using MouseHandler = std::function<void(const MouseEvent&)>;
 class Element {
 public:
     using SharedPicture = std::shared_ptr<const Picture>;
-    // Draws a picture of a fixed size when its window is composed; see Element::drawn.
-    using Drawing = std::function<Picture()>;
+    // Paints every pixel of a picture of the element's size.
+    using Drawing = std::function<void(Picture&)>;
 
     Element(Window& window, std::string name, Point position, Picture picture);
     // One picture held by many elements, such as the blank glyph cells.
     Element(Window& window, std::string name, Point position, SharedPicture picture);
-    // A large picture that only a shown window needs: drawn when the window is composed,
-    // dropped when it hides. The drawing makes a picture of the bounds' size.
+    // A large picture that only a shown window needs: painted when the window is composed
+    // (straight onto its canvas when it covers all of it) and dropped when the window
+    // hides. Its pixels are paid for here, so composing never fails on the budget.
     Element(Window& window, std::string name, Rect bounds, Drawing drawing);
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
@@ -58,6 +59,7 @@ private:
     friend class Window;
     void moved(Rect bounds);
     void drop_drawing();
+    const Drawing& drawing() const { return m_drawing; }
     // Window auto-size moves every element at once, without re-fitting after each one.
     void shift(int dx, int dy) {
         m_bounds.left += dx;
@@ -70,6 +72,7 @@ private:
     bool m_visible = true;
     mutable SharedPicture m_picture;
     Drawing m_drawing;
+    PixelBudgetShare m_drawing_share;
 };
 
 }  // namespace osyl

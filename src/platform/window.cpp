@@ -76,8 +76,15 @@ void Window::close() { m_desktop.close(*this); }
 
 Picture Window::compose() const {
     Picture canvas = Picture::canvas(m_canvas, button_face);
-    for (const auto& element : m_elements)
-        if (element->visible()) canvas.blit(element->picture(), element->left(), element->top());
+    Rect whole{0, 0, canvas.width(), canvas.height()};
+    for (const auto& element : m_elements) {
+        if (!element->visible()) continue;
+        // A background painted in place needs no picture of its own.
+        if (element->drawing() && element->bounds() == whole)
+            element->drawing()(canvas);
+        else
+            canvas.blit(element->picture(), element->left(), element->top());
+    }
     return canvas;
 }
 
