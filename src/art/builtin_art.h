@@ -21,10 +21,11 @@ Picture res();      // 12 x 12
 Picture shut();     // 12 x 12
 
 // Menu window.
-Picture window();      // 200 x 300 menu background
-Picture blank_cell();  // 12 x 12 glyph cell before a letter is loaded
-Picture ukaz();        // 12 x 12 pointer marker
-Picture home();        // 15 x 19 strip icons
+Picture window();               // 200 x 300 menu background
+void paint_window(Picture& p);  // the same into a 200 x 300 picture
+Picture blank_cell();           // 12 x 12 glyph cell before a letter is loaded
+Picture ukaz();                 // 12 x 12 pointer marker
+Picture home();                 // 15 x 19 strip icons
 Picture mail();
 Picture chel();
 Picture sleft();   // 20 x 20 arrow buttons

@@ -65,11 +65,16 @@ void draw_field_outline(Picture& p) {
 
 }  // namespace
 
-Picture window() {
-    Picture p(200, 300, blue);
+void paint_window(Picture& p) {
+    p.fill(0, 0, p.width() - 1, p.height() - 1, blue);
     draw_side_strip(p);
     draw_lettering(p);
     draw_field_outline(p);
+}
+
+Picture window() {
+    Picture p(200, 300);
+    paint_window(p);
     return p;
 }
 

@@ -30,7 +30,8 @@ int row_top(int row) { return 9 + 24 * (row - 1); }
 
 TForm2::TForm2(Desktop& desktop)
     : osyl::Window(desktop, menu_spec(), AutoSize::Yes),
-      Window(add("Window", {0, 0}, art::window())),
+      // The background is most of the menu's memory: held only while the menu shows.
+      Window(add("Window", Rect{0, 0, 200, 300}, art::paint_window)),
       m_cells(create_glyph_cells()),
       Home(add("Home", {4, 203}, art::home())),
       Mail(add("Mail", {4, 227}, art::mail())),
@@ -47,12 +48,12 @@ TForm2::~TForm2() { Form2 = nullptr; }
 
 TForm2::Cells TForm2::create_glyph_cells() {
     Cells cells{};
+    auto blank = std::make_shared<const Picture>(art::blank_cell());  // one for all cells
     for (int row : row_order) {
         for (int column : column_order) {
             std::string name = "b";
             name += std::to_string(10 * row + column);
-            Element& cell =
-                add(std::move(name), {41 + 12 * column, row_top(row)}, art::blank_cell());
+            Element& cell = add(std::move(name), Point{41 + 12 * column, row_top(row)}, blank);
             cell.on_mouse_move = [this, row](const MouseEvent&) { GlyphCellMouseMove(row); };
             cells[static_cast<std::size_t>((row - 1) * columns + column - 1)] = &cell;
         }

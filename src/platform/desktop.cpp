@@ -104,6 +104,7 @@ void Desktop::hide(Window& window) {
     if (!window.m_visible) return;
     window.m_visible = false;
     m_backend.hide_window(window.id());
+    window.drop_drawings();
     if (m_active != &window) return;
     m_active = nullptr;
     for (auto it = m_stacking.rbegin(); it != m_stacking.rend(); ++it)

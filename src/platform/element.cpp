@@ -7,10 +7,34 @@
 namespace osyl {
 
 Element::Element(Window& window, std::string name, Point position, Picture picture)
+    : Element(window, std::move(name), position,
+              std::make_shared<const Picture>(std::move(picture))) {}
+
+Element::Element(Window& window, std::string name, Point position, SharedPicture picture)
     : m_window(window),
       m_name(std::move(name)),
-      m_bounds{position.x, position.y, picture.width(), picture.height()},
+      m_bounds{position.x, position.y, picture->width(), picture->height()},
       m_picture(std::move(picture)) {}
+
+Element::Element(Window& window, std::string name, Rect bounds, Drawing drawing)
+    : m_window(window),
+      m_name(std::move(name)),
+      m_bounds(bounds),
+      m_drawing(std::move(drawing)),
+      m_drawing_share(bounds.width, bounds.height) {}
+
+const Picture& Element::picture() const {
+    if (!m_picture) {
+        Picture painted = Picture::canvas(m_drawing_share, 0);
+        m_drawing(painted);
+        m_picture = std::make_shared<const Picture>(std::move(painted));
+    }
+    return *m_picture;
+}
+
+void Element::drop_drawing() {
+    if (m_drawing) m_picture.reset();
+}
 
 void Element::set_left(int left) {
     if (left == m_bounds.left) return;
@@ -30,19 +54,22 @@ void Element::set_picture(Picture picture) {
         bounds.width = picture.width();
         bounds.height = picture.height();
     }
-    Picture old_picture = std::exchange(m_picture, std::move(picture));
-    if (bounds == m_bounds) {
-        m_window.invalidate();
-        return;
+    SharedPicture old_picture =
+        std::exchange(m_picture, std::make_shared<const Picture>(std::move(picture)));
+    if (bounds != m_bounds) {
+        Rect old_bounds = std::exchange(m_bounds, bounds);
+        try {
+            m_window.element_bounds_changed();
+        } catch (...) {
+            m_picture = std::move(old_picture);
+            m_bounds = old_bounds;
+            throw;
+        }
     }
-    Rect old_bounds = std::exchange(m_bounds, bounds);
-    try {
-        m_window.element_bounds_changed();
-    } catch (...) {
-        m_picture = std::move(old_picture);
-        m_bounds = old_bounds;
-        throw;
-    }
+    m_window.invalidate();
+    // A picture set by hand stays.
+    m_drawing = nullptr;
+    m_drawing_share = PixelBudgetShare();
 }
 
 void Element::moved(Rect bounds) {

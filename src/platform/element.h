@@ -5,6 +5,7 @@
 #include "platform/picture.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace osyl {
@@ -24,7 +25,17 @@ using MouseHandler = std::function<void(const MouseEvent&)>;
 // A picture at a position in its window, sized to the picture.
 class Element {
 public:
+    using SharedPicture = std::shared_ptr<const Picture>;
+    // Paints every pixel of a picture of the element's size.
+    using Drawing = std::function<void(Picture&)>;
+
     Element(Window& window, std::string name, Point position, Picture picture);
+    // One picture held by many elements, such as the blank glyph cells.
+    Element(Window& window, std::string name, Point position, SharedPicture picture);
+    // A large picture that only a shown window needs: painted when the window is composed
+    // (straight onto its canvas when it covers all of it) and dropped when the window
+    // hides. Its pixels are paid for here, so composing never fails on the budget.
+    Element(Window& window, std::string name, Rect bounds, Drawing drawing);
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
@@ -33,7 +44,7 @@ public:
     int top() const { return m_bounds.top; }
     Rect bounds() const { return m_bounds; }
     bool visible() const { return m_visible; }
-    const Picture& picture() const { return m_picture; }
+    const Picture& picture() const;
 
     void set_left(int left);
     void set_top(int top);
@@ -47,6 +58,8 @@ public:
 private:
     friend class Window;
     void moved(Rect bounds);
+    void drop_drawing();
+    const Drawing& drawing() const { return m_drawing; }
     // Window auto-size moves every element at once, without re-fitting after each one.
     void shift(int dx, int dy) {
         m_bounds.left += dx;
@@ -57,7 +70,9 @@ private:
     std::string m_name;
     Rect m_bounds;
     bool m_visible = true;
-    Picture m_picture;
+    mutable SharedPicture m_picture;
+    Drawing m_drawing;
+    PixelBudgetShare m_drawing_share;
 };
 
 }  // namespace osyl

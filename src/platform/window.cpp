@@ -24,10 +24,25 @@ Window::~Window() {
 }
 
 Element& Window::add(std::string name, Point position, Picture picture) {
-    m_elements.push_back(
-        std::make_unique<Element>(*this, std::move(name), position, std::move(picture)));
+    return add(std::make_unique<Element>(*this, std::move(name), position, std::move(picture)));
+}
+
+Element& Window::add(std::string name, Point position, Element::SharedPicture picture) {
+    return add(std::make_unique<Element>(*this, std::move(name), position, std::move(picture)));
+}
+
+Element& Window::add(std::string name, Rect bounds, Element::Drawing drawing) {
+    return add(std::make_unique<Element>(*this, std::move(name), bounds, std::move(drawing)));
+}
+
+Element& Window::add(std::unique_ptr<Element> element) {
+    m_elements.push_back(std::move(element));
     element_bounds_changed();
     return *m_elements.back();
+}
+
+void Window::drop_drawings() {
+    for (auto& element : m_elements) element->drop_drawing();
 }
 
 Element* Window::find(const std::string& name) const {
@@ -61,8 +76,15 @@ void Window::close() { m_desktop.close(*this); }
 
 Picture Window::compose() const {
     Picture canvas = Picture::canvas(m_canvas, button_face);
-    for (const auto& element : m_elements)
-        if (element->visible()) canvas.blit(element->picture(), element->left(), element->top());
+    Rect whole{0, 0, canvas.width(), canvas.height()};
+    for (const auto& element : m_elements) {
+        if (!element->visible()) continue;
+        // A background painted in place needs no picture of its own.
+        if (element->drawing() && element->bounds() == whole)
+            element->drawing()(canvas);
+        else
+            canvas.blit(element->picture(), element->left(), element->top());
+    }
     return canvas;
 }
 

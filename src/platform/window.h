@@ -25,6 +25,8 @@ public:
     virtual ~Window();
 
     Element& add(std::string name, Point position, Picture picture);
+    Element& add(std::string name, Point position, Element::SharedPicture picture);
+    Element& add(std::string name, Rect bounds, Element::Drawing drawing);
     Element* find(const std::string& name) const;
     // The topmost visible element under a point in client coordinates.
     Element* element_at(Point client) const;
@@ -48,6 +50,8 @@ public:
     bool dirty() const { return m_dirty; }
     void invalidate() { m_dirty = true; }
     void mark_presented() { m_dirty = false; }
+    // Frees what only a shown window needs; composing draws it again.
+    void drop_drawings();
     void element_bounds_changed();
 
     // Handlers of the window itself.
@@ -58,6 +62,7 @@ public:
 private:
     friend class Desktop;
     void fit_to_elements();
+    Element& add(std::unique_ptr<Element> element);
     void set_bounds(Rect bounds);
 
     Desktop& m_desktop;

@@ -201,5 +201,35 @@ TEST(DesktopModalTick, RunsDueTimersAndPresentsUntilTheDesktopGoes) {
     EXPECT_FALSE(backend.m_tick);
 }
 
+// A background painted straight onto the canvas, and a part painted into a picture held
+// while the window shows: both are painted afresh after the window was hidden.
+TEST(WindowCompose, DrawnPicturesArePaintedWhenTheWindowShows) {
+    HeadlessBackend backend;
+    Desktop desktop(backend);
+    Window window(desktop, {"W", {0, 0, 1, 1}, WindowRole::Popup, "", {}}, AutoSize::Yes);
+    int draws = 0;
+    auto paint = [&draws](Rgb colour) {
+        return [&draws, colour](Picture& p) {
+            ++draws;
+            p.fill(0, 0, p.width() - 1, p.height() - 1, colour);
+        };
+    };
+    window.add("back", Rect{0, 0, 40, 30}, paint(0x123456));
+    window.add("part", Rect{10, 10, 5, 5}, paint(0x654321));
+    EXPECT_EQ(window.bounds(), (Rect{0, 0, 40, 30}));
+    EXPECT_EQ(draws, 0);
+    for (int round = 1; round <= 2; ++round) {
+        window.show();
+        window.invalidate();
+        desktop.present_changes();  // the part stays painted
+        EXPECT_EQ(draws, 3 * round);  // back twice, part once
+        const Picture& shown = backend.window("W").pixels;
+        EXPECT_EQ(shown.at(39, 29), 0x123456U);
+        EXPECT_EQ(shown.at(14, 14), 0x654321U);
+        EXPECT_EQ(shown.at(15, 15), 0x123456U);
+        window.hide();
+    }
+}
+
 }  // namespace
 }  // namespace osyl

@@ -1,8 +1,13 @@
 #include "platform/x11/box_layout.h"
+#include "platform/x11/clock_watch.h"
 #include "platform/x11/pixel_format.h"
 #include "platform/x11/x11_keys.h"
 
+#include "platform/clock.h"
+
 #include <gtest/gtest.h>
+
+#include <poll.h>
 
 #define XK_MISCELLANY
 #define XK_LATIN1
@@ -159,6 +164,27 @@ TEST(BoxText, LayoutKeepsIconTextAndButtonApart) {
     BoxLayout wide = layout_box({std::u32string(60, U'x'), U"", U"", U"", U""}, 6, 13);
     EXPECT_EQ(wide.width, wide.text.x + 360 + 16);
     EXPECT_GE(wide.button.top, wide.text.y + 5 * 13);
+}
+
+// The deadline path; the clock-set path needs the machine's clock changed, which no test does.
+TEST(ClockWatch, FiresAtItsDeadlineAndNotBefore) {
+    auto readable = [](const ClockWatch& watch, int wait_ms) {
+        pollfd fd{watch.fd(), POLLIN, 0};
+        return poll(&fd, 1, wait_ms) == 1;
+    };
+    ClockWatch watch;
+    std::int64_t now = wall_clock_ms();
+    watch.arm(now + 60'000);
+    EXPECT_FALSE(readable(watch, 20));
+    EXPECT_EQ(watch.take(), ClockWatch::Fired::Nothing);
+    watch.arm(now + 30);  // a changed deadline replaces the old one
+    EXPECT_TRUE(readable(watch, 2'000));
+    EXPECT_GE(wall_clock_ms(), now + 30);
+    EXPECT_EQ(watch.take(), ClockWatch::Fired::Deadline);
+    watch.arm(now + 30);  // the same deadline again, already past: fires at once
+    EXPECT_TRUE(readable(watch, 0) || readable(watch, 100));
+    watch.arm(std::nullopt);
+    EXPECT_FALSE(readable(watch, 20));
 }
 
 }  // namespace

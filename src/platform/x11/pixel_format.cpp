@@ -20,14 +20,14 @@ std::uint32_t place(std::uint32_t channel, std::uint32_t mask) {
 // PutImage: 24 bytes of request header, 4 more when BIG-REQUESTS lengthens it.
 constexpr std::size_t put_image_header = 28;
 
+}  // namespace
+
 // The usual case: 32-bit 0x00RRGGBB pixels in the host's byte order, as they are held.
 bool same_as_held(const PixelFormat& format) {
     return format.bits_per_pixel == 32 && format.red_mask == 0xFF0000 &&
            format.green_mask == 0x00FF00 && format.blue_mask == 0x0000FF &&
            format.msb_first == (std::endian::native == std::endian::big);
 }
-
-}  // namespace
 
 std::uint32_t pixel_value(const PixelFormat& format, Rgb colour) {
     return place((colour >> 16) & 0xFF, format.red_mask) |

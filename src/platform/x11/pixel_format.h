@@ -25,6 +25,9 @@ std::uint32_t pixel_value(const PixelFormat& format, Rgb colour);
 // Bytes in one padded row of an image of this width.
 std::size_t row_bytes(const PixelFormat& format, int width);
 
+// True when the server takes the picture's own pixels as they are held: no packing needed.
+bool same_as_held(const PixelFormat& format);
+
 // Rows rows of the picture starting at first_row, packed as ZPixmap data.
 std::vector<std::uint8_t> pack_rows(const Picture& picture, int first_row, int rows,
                                     const PixelFormat& format);

@@ -4,6 +4,7 @@
 // x11_events.cpp and everything else in x11_backend.cpp.
 
 #include "platform/backend.h"
+#include "platform/x11/clock_watch.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/signal_watch.h"
 #include "platform/x11/x11_connection.h"
@@ -83,6 +84,7 @@ private:
 
     Connection m_conn;  // first: everything below sends requests on it
     SignalWatch m_signals;
+    ClockWatch m_clock;
     XOwned<xcb_free_cursor> m_cursor;
     XOwned<xcb_close_font> m_box_font_id;
     BoxFont m_box_font;

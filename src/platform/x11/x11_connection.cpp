@@ -119,13 +119,20 @@ void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc,
     if (picture.empty()) return;
     std::size_t stride = row_bytes(m_format, picture.width());
     int band = rows_per_band(m_max_request_bytes, stride);
+    // Usually the pixels go out as they are held, with no copy.
+    bool as_held = same_as_held(m_format);
     for (int top = 0; top < picture.height(); top += band) {
         int rows = std::min(band, picture.height() - top);
-        std::vector<std::uint8_t> data = pack_rows(picture, top, rows, m_format);
+        std::vector<std::uint8_t> packed;
+        if (!as_held) packed = pack_rows(picture, top, rows, m_format);
+        const auto* data = as_held
+                               ? reinterpret_cast<const std::uint8_t*>(
+                                     picture.pixels().data() + std::size_t(top) * picture.width())
+                               : packed.data();
         xcb_put_image(get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc,
                       static_cast<std::uint16_t>(picture.width()), static_cast<std::uint16_t>(rows),
                       0, static_cast<std::int16_t>(top), 0, m_screen->root_depth,
-                      static_cast<std::uint32_t>(data.size()), data.data());
+                      static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows)), data);
     }
 }
 

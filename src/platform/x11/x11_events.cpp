@@ -69,16 +69,18 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         }
         if (auto event = drain(readable)) return event;
         m_conn.flush();
-        int timeout = -1;
-        if (deadline_ms) {
-            // Milliseconds are truncated, so this never wakes before the deadline.
-            std::int64_t left = *deadline_ms - wall_clock_ms();
-            if (left <= 0) return std::nullopt;
-            timeout = static_cast<int>(std::min<std::int64_t>(left, INT_MAX));
-        }
-        std::array<pollfd, 2> fds{{{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}}};
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) throw SystemError(errno);
+        // The deadline is a wall-clock alarm, so a clock set while waiting (or a resume)
+        // wakes the loop at once and the core ticks again.
+        if (m_clock.arm(deadline_ms) == ClockWatch::Fired::ClockSet) return SettingsChanged{};
+        std::array<pollfd, 3> fds{
+            {{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}, {m_clock.fd(), POLLIN, 0}}};
+        if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) throw SystemError(errno);
         readable = (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+        if ((fds[2].revents & POLLIN) != 0) {
+            ClockWatch::Fired fired = m_clock.take();
+            if (fired == ClockWatch::Fired::Deadline) return std::nullopt;
+            if (fired == ClockWatch::Fired::ClockSet) return SettingsChanged{};
+        }
         if ((fds[1].revents & POLLIN) == 0) continue;
         if (std::optional<int> signal = m_signals.take()) {
             if (*signal != SIGHUP) return QuitRequest{};

@@ -160,6 +160,7 @@ void TopWindow::show(std::uint32_t user_time) {
 }
 
 void TopWindow::hide() {
+    m_picture = Picture();  // a hidden window gets a fresh picture when it is shown again
     m_map.request(false);
     xcb_unmap_window(m_conn.get(), id());
     // A window the window manager has iconified is unmapped already; this synthetic
