@@ -221,7 +221,7 @@ TEST(WindowCompose, DrawnPicturesArePaintedWhenTheWindowShows) {
     for (int round = 1; round <= 2; ++round) {
         window.show();
         window.invalidate();
-        desktop.present_changes();  // the part stays painted
+        desktop.present_changes();    // the part stays painted
         EXPECT_EQ(draws, 3 * round);  // back twice, part once
         const Picture& shown = backend.window("W").pixels;
         EXPECT_EQ(shown.at(39, 29), 0x123456U);
