@@ -25,12 +25,13 @@ sigset_t watched_signals() {
 SignalWatch::SignalWatch() {
     sigset_t set = watched_signals();
     if (int err = pthread_sigmask(SIG_BLOCK, &set, &m_old_mask); err != 0) throw SystemError(err);
-    m_fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (m_fd < 0) {
+    int fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (fd < 0) {
         int err = errno;
         pthread_sigmask(SIG_SETMASK, &m_old_mask, nullptr);
         throw SystemError(err);
     }
+    m_file = FileHandle(fd);
 }
 
 SignalWatch::~SignalWatch() {
@@ -38,13 +39,13 @@ SignalWatch::~SignalWatch() {
     // for this watch, so they are consumed here.
     while (take()) {
     }
-    close(m_fd);
+    m_file.close();
     pthread_sigmask(SIG_SETMASK, &m_old_mask, nullptr);
 }
 
 std::optional<int> SignalWatch::take() const {
     signalfd_siginfo info{};
-    if (read(m_fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return std::nullopt;
+    if (read(fd(), &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return std::nullopt;
     return static_cast<int>(info.ssi_signo);
 }
 

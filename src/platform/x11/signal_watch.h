@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files.h"
+
 #include <signal.h>
 
 #include <optional>
@@ -15,13 +17,13 @@ public:
     SignalWatch& operator=(const SignalWatch&) = delete;
     ~SignalWatch();
 
-    int fd() const { return m_fd; }
+    int fd() const { return static_cast<int>(m_file.native()); }
     // The next signal that arrived, or nothing.
     std::optional<int> take() const;
 
 private:
     sigset_t m_old_mask{};
-    int m_fd = -1;
+    FileHandle m_file;
 };
 
 }  // namespace osyl::x11
