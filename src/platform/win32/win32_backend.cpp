@@ -1,4 +1,5 @@
 #include "platform/win32/win32_backend.h"
+#include "platform/text_win32.h"
 
 #include "platform/errors.h"
 #include "platform/process.h"
@@ -135,12 +136,12 @@ bool Win32Backend::any_form_visible() const {
 
 WindowId Win32Backend::create_window(const WindowSpec& spec) {
     WindowId id = m_next_id++;
-    auto form = std::make_unique<FormWindow>(m_form_class, widen(spec.name).c_str(), spec.bounds,
+    auto form = std::make_unique<FormWindow>(m_form_class, to_utf16(spec.name).c_str(), spec.bounds,
                                              m_application.get(), this);
     m_forms.emplace(id, std::move(form));
     if (spec.role == WindowRole::Main && m_main == 0) {
         m_main = id;
-        SetWindowTextW(m_application.get(), widen(spec.title).c_str());
+        SetWindowTextW(m_application.get(), to_utf16(spec.title).c_str());
     }
     return id;
 }

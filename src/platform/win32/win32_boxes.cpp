@@ -1,4 +1,5 @@
 #include "platform/win32/win32_boxes.h"
+#include "platform/text_win32.h"
 
 #include "platform/clock.h"
 #include "platform/win32/win32_input.h"
@@ -52,7 +53,7 @@ BoxId ModalBoxes::run_next(std::optional<std::int64_t> deadline_ms, HWND owner,
     ++m_depth;
     arm(deadline_ms);
     UINT style = MB_OK | MB_ICONSTOP | (owner == nullptr ? MB_TASKMODAL : 0U);
-    MessageBoxW(owner, widen(box.spec.text).c_str(), widen(box.spec.caption).c_str(), style);
+    MessageBoxW(owner, to_utf16(box.spec.text).c_str(), to_utf16(box.spec.caption).c_str(), style);
     if (--m_depth == 0) KillTimer(m_timer_window, timer_id);
     for (HWND window : disabled) EnableWindow(window, TRUE);
     return box.id;

@@ -70,13 +70,4 @@ Modifiers key_modifiers() {
     return modifiers_of(keys, held(VK_MENU));
 }
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    int size = static_cast<int>(utf8.size());
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
-
 }  // namespace osyl::win32

@@ -26,7 +26,4 @@ std::optional<MouseInput> mouse_input(UINT message, WPARAM keys, Point client, P
 // The modifiers of a key message, read from the keyboard state the message came with.
 Modifiers key_modifiers();
 
-// UTF-8 to UTF-16 for the W functions; invalid bytes become U+FFFD.
-std::wstring widen(const std::string& utf8);
-
 }  // namespace osyl::win32

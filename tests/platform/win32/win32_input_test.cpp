@@ -1,4 +1,5 @@
 #include "platform/win32/win32_input.h"
+#include "platform/text_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -49,9 +50,9 @@ TEST(Win32Input, OnlyMaximizedAndMinimizedWithoutActivationChangeTheFirstShow) {
 }
 
 TEST(Win32Input, WidensUtf8) {
-    EXPECT_EQ(widen("Bar"), L"Bar");
-    EXPECT_EQ(widen("\xC3\xA9t\xC3\xA9"), L"\u00E9t\u00E9");
-    EXPECT_EQ(widen(""), L"");
+    EXPECT_EQ(to_utf16("Bar"), L"Bar");
+    EXPECT_EQ(to_utf16("\xC3\xA9t\xC3\xA9"), L"\u00E9t\u00E9");
+    EXPECT_EQ(to_utf16(""), L"");
 }
 
 }  // namespace
