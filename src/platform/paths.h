@@ -9,7 +9,8 @@ namespace osyl {
 // to_native_separators() turns that into the platform's separator.
 #ifdef _WIN32
 inline constexpr char path_separator = '\\';
-inline constexpr std::string_view folder_ends = "\\:";  // a drive's colon ends a folder too
+// Windows takes "/" as well, and a drive's colon ends a folder too.
+inline constexpr std::string_view folder_ends = "\\/:";
 #else
 inline constexpr char path_separator = '/';
 inline constexpr std::string_view folder_ends = "/";

@@ -106,9 +106,11 @@ void without_skin(test::AppHarness& h) {
 }
 
 void with_default_skin(test::AppHarness& h) {
-    for (const auto& entry : fs::directory_iterator(OSYL_TEST_SKIN_DIR))
-        fs::copy_file(entry.path(), h.skin_dir() / entry.path().filename(),
-                      fs::copy_options::overwrite_existing);
+    // Removed first: MinGW's copy_file refuses to overwrite.
+    for (const auto& entry : fs::directory_iterator(OSYL_TEST_SKIN_DIR)) {
+        fs::remove(h.skin_dir() / entry.path().filename());
+        fs::copy_file(entry.path(), h.skin_dir() / entry.path().filename());
+    }
     h.write_labels(
         "Programs\nDocuments\nSettings\nFind\nHelp\nRun\nShut Down\n"
         "abcdefghij\nklmnopqrst\nuvwxyz\n");

@@ -138,7 +138,7 @@ TEST_F(BarTest, MissingDigitIsReportedOncePerChangeThatNeedsIt) {
     ASSERT_EQ(h.backend().boxes().size(), 1U);
     std::string path = (h.skin_dir() / "c5.bmp").string();
     EXPECT_EQ(h.backend().boxes()[0].spec.text,
-              "Cannot open file \"" + path + "\". No such file or directory.");
+              "Cannot open file \"" + path + "\". " + test::no_such_file_text() + ".");
     EXPECT_EQ(h.backend().boxes()[0].spec.caption, "osyl");
     EXPECT_EQ(clock_digits(), "1204");  // c4 failed and keeps its picture
 

@@ -5,6 +5,7 @@
 #include "platform/geometry.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/picture.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 #include "support/xvfb.h"
 
@@ -22,12 +23,9 @@
 namespace osyl::test {
 
 // Where the program puts its windows and controls on the screen.
-inline constexpr Rect bar_area{0, 577, 800, 24};
 inline constexpr Rect menu_area{0, 277, 200, 300};
 inline constexpr Point prg_point{28, 588};  // the start button
 inline constexpr Point opt_point{569, 590};
-// Clock digits c1..c4 and the colon, in bar coordinates: masked where the time differs.
-inline constexpr Rect clock_digits{64, 6, 51, 12};
 
 // The middle of a glyph cell, on the screen, with the menu shown.
 Point glyph_point(int row, int column);
@@ -46,10 +44,6 @@ struct WindowInfo {
 bool poll_until(const std::function<bool()>& condition,
                 std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-Picture crop(const Picture& picture, Rect area);
-// Says how the pictures differ outside the masked rectangles; empty when they agree.
-std::string differences(const Picture& actual, const Picture& expected,
-                        const std::vector<Rect>& masked = {});
 Picture read_bmp(const std::filesystem::path& path);
 
 // A kibibyte figure from /proc/<pid>/status, such as VmRSS or VmHWM; 0 when unreadable.

@@ -5,7 +5,10 @@
 
 namespace osyl::test {
 
-// A fresh directory under /tmp, removed with everything in it when the object dies.
+// The system's description of a missing file, as reports quote it.
+std::string no_such_file_text();
+
+// A fresh directory in the temporary folder, removed with everything in it when the object dies.
 class TempDir {
 public:
     TempDir();
@@ -21,6 +24,9 @@ private:
 
 // Writes bytes to a file, replacing it.
 void write_file(const std::filesystem::path& path, const std::string& bytes);
+
+// Whether this process holds the file open.
+bool held_open(const std::filesystem::path& path);
 
 // Changes the working directory for the lifetime of the object.
 class ScopedCwd {

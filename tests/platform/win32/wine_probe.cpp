@@ -1,0 +1,120 @@
+// The other side of scripts/test-windows, which drives osyl.exe under Wine:
+//   wine_probe hold FILE SECONDS    holds FILE open for writing, as an editor would
+//   wine_probe box CAPTION          waits for a message box so captioned; prints its text
+//   wine_probe same FOLDER SCREEN WINDOW [click|move X Y]...
+//                                   compares WINDOW on a screenshot (binary PPM of the whole
+//                                   screen) with the program of FOLDER on the in-memory
+//                                   display after the same input, the clock digits masked
+// Exits with 0 when the check holds, 1 with the reason on standard error otherwise.
+#include "app/application.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/text_win32.h"
+#include "support/pictures.h"
+#include "support/test_support.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace osyl {
+namespace {
+
+int fail(const std::string& reason) {
+    std::cerr << "wine_probe: " << reason << "\n";
+    return 1;
+}
+
+int hold(const std::string& file, int seconds) {
+    HANDLE writer =
+        CreateFileW(to_utf16(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (writer == INVALID_HANDLE_VALUE) return fail("cannot open " + file);
+    std::cout << "holding " << file << std::endl;
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(writer);
+    return 0;
+}
+
+// A message box is a dialog whose text is the static control 0xFFFF.
+int box(const std::string& caption) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        HWND found = FindWindowW(L"#32770", to_utf16(caption).c_str());
+        if (found && IsWindowVisible(found)) {
+            wchar_t text[1024] = {};
+            int length = GetDlgItemTextW(found, 0xFFFF, text, 1024);
+            std::cout << to_utf8(text, length) << std::endl;
+            return 0;
+        }
+        Sleep(50);
+    }
+    return fail("no message box captioned " + caption);
+}
+
+Picture read_ppm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maximum = 0;
+    in >> magic >> width >> height >> maximum;
+    in.get();
+    if (!in || magic != "P6" || maximum != 255) throw std::runtime_error("not a PPM: " + path);
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            unsigned char rgb[3] = {};
+            in.read(reinterpret_cast<char*>(rgb), 3);
+            picture.set(x, y, Rgb{rgb[0]} << 16 | Rgb{rgb[1]} << 8 | rgb[2]);
+        }
+    }
+    if (!in) throw std::runtime_error("short PPM: " + path);
+    return picture;
+}
+
+// Reports are dismissed at once on the in-memory display, as the script does on the screen.
+int same(const std::string& folder, const std::string& screen, const std::string& window,
+         std::span<char*> input) {
+    test::ScopedCwd cwd(to_utf16(folder));
+    HeadlessBackend backend;
+    backend.set_executable_path(folder + "\\osyl.exe");
+    backend.set_auto_dismiss(true);
+    Application app(backend);
+    app.start();
+    app.run_pending();
+    for (std::size_t i = 0; i + 2 < input.size(); i += 3) {
+        Point at{std::stoi(input[i + 1]), std::stoi(input[i + 2])};
+        if (std::string(input[i]) == "click")
+            backend.click(at);
+        else
+            backend.move(at);
+        app.run_pending();
+    }
+    const HeadlessBackend::WindowState& expected = backend.window(window);
+    if (!expected.shown) return fail(window + " is hidden on the in-memory display");
+    Picture seen = test::crop(read_ppm(screen), expected.bounds);
+    std::vector<Rect> masked;
+    if (window == "Form1") masked.push_back(test::clock_digits);
+    std::string difference = test::differences(seen, expected.pixels, masked);
+    return difference.empty() ? 0 : fail(window + " differs: " + difference);
+}
+
+}  // namespace
+}  // namespace osyl
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    try {
+        if (command == "hold" && argc == 4) return osyl::hold(argv[2], std::stoi(argv[3]));
+        if (command == "box" && argc == 3) return osyl::box(argv[2]);
+        if (command == "same" && argc >= 5 && (argc - 5) % 3 == 0)
+            return osyl::same(argv[2], argv[3], argv[4], std::span(argv + 5, argv + argc));
+    } catch (const std::exception& e) {
+        return osyl::fail(e.what());
+    }
+    return osyl::fail(
+        "usage: wine_probe hold FILE SECONDS | box CAPTION | same FOLDER SCREEN WINDOW [click|move "
+        "X Y]...");
+}
