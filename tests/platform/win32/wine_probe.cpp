@@ -1,6 +1,11 @@
 // The other side of scripts/test-windows, which drives osyl.exe under Wine:
 //   wine_probe hold FILE SECONDS    holds FILE open for writing, as an editor would
 //   wine_probe box CAPTION          waits for a message box so captioned; prints its text
+//   wine_probe start SHOW PROGRAM   starts PROGRAM as a launcher would, with show mode SHOW
+//                                   (a number, as in STARTUPINFO); exits with its status
+//   wine_probe send REQUEST         gives the task-bar button of the program titled "osyl"
+//                                   the task bar's minimize, restore or close, or ends the
+//                                   session (endsession)
 //   wine_probe same FOLDER SCREEN WINDOW [click|move X Y]...
 //                                   compares WINDOW on a screenshot (binary PPM of the whole
 //                                   screen) with the program of FOLDER on the in-memory
@@ -37,6 +42,39 @@ int hold(const std::string& file, int seconds) {
     std::cout << "holding " << file << std::endl;
     Sleep(static_cast<DWORD>(seconds) * 1000);
     CloseHandle(writer);
+    return 0;
+}
+
+int start(int show, const std::string& program) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    std::wstring command = L"\"" + to_utf16(program) + L"\"";
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return fail("cannot start " + program);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(status);
+}
+
+int send(const std::string& request) {
+    HWND button = FindWindowW(L"OsylApplication", L"osyl");
+    if (button == nullptr) return fail("no task-bar window titled osyl");
+    if (request == "endsession") {
+        if (!SendMessageW(button, WM_QUERYENDSESSION, 0, 0)) return fail("the session end refused");
+        SendMessageW(button, WM_ENDSESSION, TRUE, 0);
+        return 0;
+    }
+    WPARAM command = request == "minimize"  ? SC_MINIMIZE
+                     : request == "restore" ? SC_RESTORE
+                                            : SC_CLOSE;
+    PostMessageW(button, WM_SYSCOMMAND, command, 0);
     return 0;
 }
 
@@ -108,6 +146,8 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     try {
         if (command == "hold" && argc == 4) return osyl::hold(argv[2], std::stoi(argv[3]));
+        if (command == "start" && argc == 4) return osyl::start(std::stoi(argv[2]), argv[3]);
+        if (command == "send" && argc == 3) return osyl::send(argv[2]);
         if (command == "box" && argc == 3) return osyl::box(argv[2]);
         if (command == "same" && argc >= 5 && (argc - 5) % 3 == 0)
             return osyl::same(argv[2], argv[3], argv[4], std::span(argv + 5, argv + argc));
@@ -115,6 +155,7 @@ int main(int argc, char** argv) {
         return osyl::fail(e.what());
     }
     return osyl::fail(
-        "usage: wine_probe hold FILE SECONDS | box CAPTION | same FOLDER SCREEN WINDOW [click|move "
+        "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | send REQUEST | box CAPTION | "
+        "same FOLDER SCREEN WINDOW [click|move "
         "X Y]...");
 }
