@@ -18,8 +18,11 @@
 #include "support/test_support.h"
 
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <span>
@@ -94,7 +97,7 @@ int box(const std::string& caption) {
 }
 
 Picture read_ppm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(to_utf16(path)), std::ios::binary);
     std::string magic;
     int width = 0, height = 0, maximum = 0;
     in >> magic >> width >> height >> maximum;
@@ -112,13 +115,12 @@ Picture read_ppm(const std::string& path) {
     return picture;
 }
 
-// Reports are dismissed at once on the in-memory display, as the script does on the screen.
+// The in-memory program must not report anything: its skin was found.
 int same(const std::string& folder, const std::string& screen, const std::string& window,
-         std::span<char*> input) {
+         std::span<const std::string> input) {
     test::ScopedCwd cwd(to_utf16(folder));
     HeadlessBackend backend;
     backend.set_executable_path(folder + "\\osyl.exe");
-    backend.set_auto_dismiss(true);
     Application app(backend);
     app.start();
     app.run_pending();
@@ -130,6 +132,7 @@ int same(const std::string& folder, const std::string& screen, const std::string
             backend.move(at);
         app.run_pending();
     }
+    if (!backend.boxes().empty()) return fail("reported: " + backend.boxes()[0].spec.text);
     const HeadlessBackend::WindowState& expected = backend.window(window);
     if (!expected.shown) return fail(window + " is hidden on the in-memory display");
     Picture seen = test::crop(read_ppm(screen), expected.bounds);
@@ -142,20 +145,31 @@ int same(const std::string& folder, const std::string& screen, const std::string
 }  // namespace
 }  // namespace osyl
 
-int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
+// The arguments in UTF-8, whatever the ANSI code page: folders may have any name.
+std::vector<std::string> arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) args.push_back(osyl::to_utf8(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+int main() {
+    const std::vector<std::string> a = arguments();
+    const std::size_t n = a.size();
+    const std::string command = n > 1 ? a[1] : "";
     try {
-        if (command == "hold" && argc == 4) return osyl::hold(argv[2], std::stoi(argv[3]));
-        if (command == "start" && argc == 4) return osyl::start(std::stoi(argv[2]), argv[3]);
-        if (command == "send" && argc == 3) return osyl::send(argv[2]);
-        if (command == "box" && argc == 3) return osyl::box(argv[2]);
-        if (command == "same" && argc >= 5 && (argc - 5) % 3 == 0)
-            return osyl::same(argv[2], argv[3], argv[4], std::span(argv + 5, argv + argc));
+        if (command == "hold" && n == 4) return osyl::hold(a[2], std::stoi(a[3]));
+        if (command == "start" && n == 4) return osyl::start(std::stoi(a[2]), a[3]);
+        if (command == "send" && n == 3) return osyl::send(a[2]);
+        if (command == "box" && n == 3) return osyl::box(a[2]);
+        if (command == "same" && n >= 5 && (n - 5) % 3 == 0)
+            return osyl::same(a[2], a[3], a[4], std::span(a).subspan(5));
     } catch (const std::exception& e) {
         return osyl::fail(e.what());
     }
     return osyl::fail(
-        "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | send REQUEST | box CAPTION | "
-        "same FOLDER SCREEN WINDOW [click|move "
-        "X Y]...");
+        "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | "
+        "send REQUEST | box CAPTION | same FOLDER SCREEN WINDOW [click|move X Y]...");
 }
