@@ -1,6 +1,7 @@
 // The other side of scripts/test-windows, which drives osyl.exe under Wine:
 //   wine_probe hold FILE SECONDS    holds FILE open for writing, as an editor would
-//   wine_probe box CAPTION          waits for a message box so captioned; prints its text
+//   wine_probe box CAPTION          waits for a message box so captioned; prints its text;
+//                                   fails if a window of the program still takes input
 //   wine_probe start SHOW PROGRAM   starts PROGRAM as a launcher would, with show mode SHOW
 //                                   (a number, as in STARTUPINFO); exits with its status
 //   wine_probe send REQUEST         gives the task-bar button of the program titled "osyl"
@@ -81,7 +82,8 @@ int send(const std::string& request) {
     return 0;
 }
 
-// A message box is a dialog whose text is the static control 0xFFFF.
+// A message box is a dialog whose text is the static control 0xFFFF. While it is open the
+// program's windows take no input.
 int box(const std::string& caption) {
     for (int attempt = 0; attempt < 200; ++attempt) {
         HWND found = FindWindowW(L"#32770", to_utf16(caption).c_str());
@@ -89,6 +91,10 @@ int box(const std::string& caption) {
             wchar_t text[1024] = {};
             int length = GetDlgItemTextW(found, 0xFFFF, text, 1024);
             std::cout << to_utf8(text, length) << std::endl;
+            for (const wchar_t* form : {L"Form1", L"Form2"}) {
+                if (IsWindowEnabled(FindWindowW(L"OsylForm", form)))
+                    return fail(to_utf8(form) + " is enabled under the report");
+            }
             return 0;
         }
         Sleep(50);
