@@ -4,21 +4,20 @@
 //                                   fails if a window of the program still takes input
 //   wine_probe start SHOW PROGRAM   starts PROGRAM as a launcher would, with show mode SHOW
 //                                   (a number, as in STARTUPINFO); exits with its status
-//   wine_probe send REQUEST         gives the task-bar button of the program titled "osyl"
-//                                   the task bar's minimize, restore or close, or ends the
-//                                   session (endsession)
-//   wine_probe same FOLDER SCREEN WINDOW [click|move X Y]...
+//   wine_probe send REQUEST         gives the program's task-bar button the task bar's
+//                                   minimize, restore or close, or ends the session
+//                                   (endsession)
+//   wine_probe same PROGRAM SCREEN WINDOW [click|move X Y]...
 //                                   compares WINDOW on a screenshot (binary PPM of the whole
-//                                   screen) with the program of FOLDER on the in-memory
-//                                   display after the same input, at the same time of day
-//                                   and with the same time format
+//                                   screen) with PROGRAM's skin and the labels of the working
+//                                   folder on the in-memory display after the same input, at
+//                                   the same time of day and with the same time format
 // Exits with 0 when the check holds, 1 with the reason on standard error otherwise.
 #include "app/application.h"
 #include "platform/clock.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/text_win32.h"
 #include "support/pictures.h"
-#include "support/test_support.h"
 
 #include <windows.h>
 // after windows.h
@@ -70,8 +69,8 @@ int start(int show, const std::string& program) {
 }
 
 int send(const std::string& request) {
-    HWND button = FindWindowW(L"OsylApplication", L"osyl");
-    if (button == nullptr) return fail("no task-bar window titled osyl");
+    HWND button = FindWindowW(L"OsylApplication", nullptr);
+    if (button == nullptr) return fail("no task-bar window of the program");
     if (request == "endsession") {
         if (!SendMessageW(button, WM_QUERYENDSESSION, 0, 0)) return fail("the session end refused");
         SendMessageW(button, WM_ENDSESSION, TRUE, 0);
@@ -125,11 +124,10 @@ Picture read_ppm(const std::string& path) {
 
 // The in-memory program must find every picture of the skin: were the skin missing on both
 // sides, the pictures would agree without proving anything.
-int same(const std::string& folder, const std::string& screen, const std::string& window,
+int same(const std::string& program, const std::string& screen, const std::string& window,
          std::span<const std::string> input) {
-    test::ScopedCwd cwd(to_utf16(folder));
     HeadlessBackend backend;
-    backend.set_executable_path(folder + "\\osyl.exe");
+    backend.set_executable_path(program);
     backend.set_locale(read_locale_values());
     SYSTEMTIME now{};
     GetLocalTime(&now);
@@ -185,5 +183,5 @@ int main() {
     }
     return osyl::fail(
         "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | "
-        "send REQUEST | box CAPTION | same FOLDER SCREEN WINDOW [click|move X Y]...");
+        "send REQUEST | box CAPTION | same PROGRAM SCREEN WINDOW [click|move X Y]...");
 }
