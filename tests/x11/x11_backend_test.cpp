@@ -253,10 +253,16 @@ TEST_F(X11Test, SignalsBecomeEventsWhileTheBackendLives) {
     EXPECT_EQ(sigismember(&blocked, SIGHUP), 0);
 }
 
+// A step of the machine's clock, which a virtual machine's host may make at any moment, is
+// a settings change; the wait goes on past it.
 TEST_F(X11Test, NextEventWaitsUntilTheDeadlineAndNoLonger) {
     pump_for(200ms);  // the server's first events
     std::int64_t start = wall_clock_ms();
-    EXPECT_FALSE(backend->next_event(start + 300));
+    std::optional<Event> event;
+    while ((event = backend->next_event(start + 300)) &&
+           std::holds_alternative<SettingsChanged>(*event)) {
+    }
+    EXPECT_FALSE(event);
     std::int64_t waited = wall_clock_ms() - start;
     EXPECT_GE(waited, 300);
     EXPECT_LT(waited, 1500);

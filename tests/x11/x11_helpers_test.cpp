@@ -166,25 +166,37 @@ TEST(BoxText, LayoutKeepsIconTextAndButtonApart) {
     EXPECT_GE(wide.button.top, wide.text.y + 5 * 13);
 }
 
-// The deadline path; the clock-set path needs the machine's clock changed, which no test does.
-TEST(ClockWatch, FiresAtItsDeadlineAndNotBefore) {
-    auto readable = [](const ClockWatch& watch, int wait_ms) {
-        pollfd fd{watch.fd(), POLLIN, 0};
-        return poll(&fd, 1, wait_ms) == 1;
-    };
+bool readable(const ClockWatch& watch, int wait_ms) {
+    pollfd fd{watch.fd(), POLLIN, 0};
+    return poll(&fd, 1, wait_ms) == 1;
+}
+
+// The deadline path. No test changes the machine's clock, but a virtual machine's host may
+// step it at any moment, which wakes the watch as it should: such a run returns false.
+bool deadline_checks_ran() {
+    using Fired = ClockWatch::Fired;
     ClockWatch watch;
     std::int64_t now = wall_clock_ms();
     watch.arm(now + 60'000);
-    EXPECT_FALSE(readable(watch, 20));
-    EXPECT_EQ(watch.take(), ClockWatch::Fired::Nothing);
+    Fired early = readable(watch, 20) ? watch.take() : Fired::Nothing;
+    if (early == Fired::ClockSet) return false;
+    EXPECT_EQ(early, Fired::Nothing);
     watch.arm(now + 30);  // a changed deadline replaces the old one
     EXPECT_TRUE(readable(watch, 2'000));
     EXPECT_GE(wall_clock_ms(), now + 30);
-    EXPECT_EQ(watch.take(), ClockWatch::Fired::Deadline);
+    Fired fired = watch.take();
+    if (fired == Fired::ClockSet) return false;
+    EXPECT_EQ(fired, Fired::Deadline);
     watch.arm(now + 30);  // the same deadline again, already past: fires at once
     EXPECT_TRUE(readable(watch, 0) || readable(watch, 100));
     watch.arm(std::nullopt);
     EXPECT_FALSE(readable(watch, 20));
+    return true;
+}
+
+TEST(ClockWatch, FiresAtItsDeadlineAndNotBefore) {
+    int runs = 1;
+    while (!deadline_checks_ran()) ASSERT_LT(++runs, 4) << "the clock was set during every run";
 }
 
 }  // namespace
