@@ -2,7 +2,8 @@
 // application icon, compared pixel for pixel with files under tests/art/golden.
 //
 // A file is run-length text: "width height", then the colour keys ("a=068AC7 b=011C28"),
-// then one line per row of runs, each a key followed by its count when above one.
+// then one line per row of runs, each a key followed by its count when above one. A row
+// that repeats is written once, after its count and a star ("12*a200").
 // After a deliberate change of the artwork, renew the files and read the diff before
 // committing it:
 //   OSYL_UPDATE_GOLDEN=1 build/tests/art/art_tests --gtest_filter='Golden*'
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -36,17 +38,24 @@ std::string encode(const Picture& p) {
     std::map<Rgb, char> keys;
     std::ostringstream colours, rows;
     colours << std::hex << std::uppercase << std::setfill('0');
+    std::vector<std::string> lines;
     for (int y = 0; y < p.height(); ++y) {
+        std::ostringstream row;
         for (int x = 0, run = 1; x < p.width(); x += run, run = 1) {
             while (x + run < p.width() && p.at(x + run, y) == p.at(x, y)) ++run;
             auto [it, added] = keys.try_emplace(p.at(x, y), key_of(keys.size()));
             if (added)
                 colours << (keys.size() > 1 ? " " : "") << it->second << '=' << std::setw(6)
                         << it->first;
-            rows << it->second;
-            if (run > 1) rows << run;
+            row << it->second;
+            if (run > 1) row << run;
         }
-        rows << '\n';
+        lines.push_back(row.str());
+    }
+    for (std::size_t y = 0, repeats = 1; y < lines.size(); y += repeats, repeats = 1) {
+        while (y + repeats < lines.size() && lines[y + repeats] == lines[y]) ++repeats;
+        if (repeats > 1) rows << repeats << '*';
+        rows << lines[y] << '\n';
     }
     return std::to_string(p.width()) + ' ' + std::to_string(p.height()) + '\n' + colours.str() +
            '\n' + rows.str();
@@ -62,15 +71,21 @@ Picture decode(std::istream& in) {
     for (std::string entry; keys >> entry;)
         colours[entry[0]] = std::stoul(entry.substr(2), nullptr, 16);
     Picture p(width, height);
-    for (int y = 0; y < height && std::getline(in, line); ++y) {
+    for (int y = 0; y < height && std::getline(in, line);) {
         std::istringstream runs(line);
+        int repeats = 1;
+        if (std::isdigit(runs.peek())) {
+            runs >> repeats;
+            runs.ignore();  // the star
+        }
         for (int x = 0; x < width && runs.peek() != EOF;) {
             Rgb colour = colours.at(static_cast<char>(runs.get()));
             int run = std::isdigit(runs.peek()) ? 0 : 1;
             if (run == 0) runs >> run;
-            p.fill(x, y, x + run - 1, y, colour);
+            p.fill(x, y, x + run - 1, std::min(y + repeats, height) - 1, colour);
             x += run;
         }
+        y += repeats;
     }
     return p;
 }
