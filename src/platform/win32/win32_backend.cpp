@@ -107,8 +107,6 @@ Win32Backend::Win32Backend()
       m_form_class(L"OsylForm", window_procedure, nullptr),
       m_application(create_application_window(m_application_class)),
       m_boxes(m_application.get()) {
-    // Pixel positions are fixed: scaled displays must not stretch the windows.
-    SetProcessDPIAware();
     attach(m_application.get(), this);
 }
 
