@@ -84,10 +84,6 @@ private:
     std::string m_display;
 };
 
-// Decodes an XWD dump of a 24- or 32-bit ZPixmap; throws std::runtime_error when the
-// data is not one.
-Picture parse_xwd(const std::string& bytes);
-
 // The whole screen of the display, taken with xwd.
 Picture screenshot(const std::string& display);
 

@@ -8,7 +8,7 @@
 //                                   minimize, restore or close, or ends the session
 //                                   (endsession)
 //   wine_probe same PROGRAM SCREEN WINDOW [click|move X Y]...
-//                                   compares WINDOW on a screenshot (binary PPM of the whole
+//                                   compares WINDOW on a screenshot (xwd of the whole
 //                                   screen) with PROGRAM's skin and the labels of the working
 //                                   folder on the in-memory display after the same input, at
 //                                   the same time of day and with the same time format
@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -103,23 +104,10 @@ int box(const std::string& caption) {
     return fail("no message box captioned " + caption);
 }
 
-Picture read_ppm(const std::string& path) {
+Picture read_screenshot(const std::string& path) {
     std::ifstream in(std::filesystem::path(to_utf16(path)), std::ios::binary);
-    std::string magic;
-    int width = 0, height = 0, maximum = 0;
-    in >> magic >> width >> height >> maximum;
-    in.get();
-    if (!in || magic != "P6" || maximum != 255) throw std::runtime_error("not a PPM: " + path);
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            unsigned char rgb[3] = {};
-            in.read(reinterpret_cast<char*>(rgb), 3);
-            picture.set(x, y, Rgb{rgb[0]} << 16 | Rgb{rgb[1]} << 8 | rgb[2]);
-        }
-    }
-    if (!in) throw std::runtime_error("short PPM: " + path);
-    return picture;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return test::parse_xwd(bytes);
 }
 
 // The in-memory program must find every picture of the skin: were the skin missing on both
@@ -149,7 +137,7 @@ int same(const std::string& program, const std::string& screen, const std::strin
     }
     const HeadlessBackend::WindowState& expected = backend.window(window);
     if (!expected.shown) return fail(window + " is hidden on the in-memory display");
-    Picture seen = test::crop(read_ppm(screen), expected.bounds);
+    Picture seen = test::crop(read_screenshot(screen), expected.bounds);
     std::string difference = test::differences(seen, expected.pixels);
     return difference.empty() ? 0 : fail(window + " differs: " + difference);
 }
