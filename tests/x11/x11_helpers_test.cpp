@@ -1,5 +1,6 @@
-#include "platform/x11/box_layout.h"
-#include "platform/x11/clock_watch.h"
+#include "platform/posix/box_layout.h"
+#include "platform/posix/clock_watch.h"
+#include "platform/posix/keysyms.h"
 #include "platform/x11/pixel_format.h"
 #include "platform/x11/x11_keys.h"
 
@@ -15,6 +16,17 @@
 
 namespace osyl::x11 {
 namespace {
+
+using posix::box_lines;
+using posix::box_max_lines;
+using posix::BoxLayout;
+using posix::ClockWatch;
+using posix::decode_utf8;
+using posix::dismisses_box;
+using posix::FontCoverage;
+using posix::layout_box;
+using posix::virtual_key_code;
+using posix::wrap_text;
 
 using Bytes = std::vector<std::uint8_t>;
 

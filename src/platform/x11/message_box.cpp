@@ -2,7 +2,7 @@
 
 #include "platform/colours.h"
 
-#include "platform/x11/x11_keys.h"
+#include "platform/posix/keysyms.h"
 
 #include <xcb/xcb_icccm.h>
 
@@ -36,8 +36,8 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
                        std::uint32_t user_time)
     : m_conn(conn),
       m_font(font),
-      m_lines(box_lines(spec.text)),
-      m_layout(layout_box(m_lines, font.char_width, font.ascent + font.descent)) {
+      m_lines(posix::box_lines(spec.text)),
+      m_layout(posix::layout_box(m_lines, font.char_width, font.ascent + font.descent)) {
     const xcb_screen_t& screen = conn.screen();
     Rect bounds{(screen.width_in_pixels - m_layout.width) / 2,
                 (screen.height_in_pixels - m_layout.height) / 2, m_layout.width, m_layout.height};
@@ -151,7 +151,7 @@ void MessageBox::draw_button() const {
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
 }
 
-bool MessageBox::key_press(std::uint32_t keysym) const { return dismisses_box(keysym); }
+bool MessageBox::key_press(std::uint32_t keysym) const { return posix::dismisses_box(keysym); }
 
 void MessageBox::button_press(Point position) {
     m_button_pressed = m_layout.button.contains(position);

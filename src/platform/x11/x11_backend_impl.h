@@ -4,9 +4,8 @@
 // x11_events.cpp and everything else in x11_backend.cpp.
 
 #include "platform/backend.h"
-#include "platform/x11/clock_watch.h"
+#include "platform/posix/event_wait.h"
 #include "platform/x11/message_box.h"
-#include "platform/x11/signal_watch.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_window.h"
 
@@ -83,8 +82,7 @@ private:
     std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
 
     Connection m_conn;  // first: everything below sends requests on it
-    SignalWatch m_signals;
-    ClockWatch m_clock;
+    posix::EventWait m_wait;
     XOwned<xcb_free_cursor> m_cursor;
     XOwned<xcb_close_font> m_box_font_id;
     BoxFont m_box_font;

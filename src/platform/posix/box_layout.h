@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 // A message box's text wraps at this many characters, about 360 pixels of "fixed".
 inline constexpr std::size_t box_line_chars = 60;
@@ -54,4 +54,4 @@ struct BoxLayout {
 // a fixed-width font of this cell size.
 BoxLayout layout_box(const std::vector<std::u32string>& lines, int char_width, int line_height);
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

@@ -1,4 +1,4 @@
-#include "platform/x11/signal_watch.h"
+#include "platform/posix/signal_watch.h"
 
 #include "platform/errors.h"
 
@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::optional<int> SignalWatch::take() const {
     return static_cast<int>(info.ssi_signo);
 }
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

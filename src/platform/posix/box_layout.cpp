@@ -1,10 +1,10 @@
-#include "platform/x11/box_layout.h"
+#include "platform/posix/box_layout.h"
 
 #include <algorithm>
 #include <optional>
 #include <utility>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 namespace {
 
@@ -126,4 +126,4 @@ BoxLayout layout_box(const std::vector<std::u32string>& lines, int char_width, i
     return layout;
 }
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 // Turns SIGTERM, SIGINT and SIGHUP into readable data on a descriptor that the event loop
 // polls with the display connection. The signals are blocked while the watch lives.
@@ -26,4 +26,4 @@ private:
     FileHandle m_file;
 };
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix
