@@ -13,12 +13,12 @@ namespace osyl::x11 {
 
 namespace {
 
-constexpr Rgb ink = 0x000000;
-constexpr Rgb stop_red = 0xE81123;
-constexpr Rgb stop_rim = 0x9E0B18;
-constexpr Rgb stop_cross = 0xFFFFFF;
-constexpr Rgb button_fill = 0xE1E1E1;
-constexpr Rgb button_rim = 0x0078D7;  // the default button's focus frame
+using posix::box_colours::button_fill;
+using posix::box_colours::button_rim;
+using posix::box_colours::ink;
+using posix::box_colours::stop_cross;
+using posix::box_colours::stop_red;
+using posix::box_colours::stop_rim;
 
 constexpr std::uint32_t box_events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                      XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE |
