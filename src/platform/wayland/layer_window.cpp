@@ -40,14 +40,15 @@ void LayerWindow::apply_placement() {
     zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer.get(), keyboard_mode());
 }
 
-// On-demand focus (version 4) lets a click give either window the keyboard, as on X11.
-// Version 3 knows only all or nothing: the menu then takes the keyboard while shown.
+// The menu asks for the keyboard on demand (version 4), as an X11 window takes it when
+// shown or clicked; version 3 knows only all or nothing, so the menu then takes it while
+// shown. The bar has no key to act on and never takes the keyboard from other programs.
 std::uint32_t LayerWindow::keyboard_mode() const {
-    if (!m_keyboard) return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
+    if (!m_keyboard || m_role == WindowRole::Main)
+        return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
     if (m_display.layer_shell_version() >= 4)
         return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND;
-    return m_role == WindowRole::Popup ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
-                                       : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
+    return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
 }
 
 // Nothing is drawn before the first configure is acknowledged.

@@ -33,13 +33,18 @@ Display::Display() {
     need(m_compositor.get(), "wl_compositor");
     need(m_shm.get(), "wl_shm");
     need(m_wm_base.get(), "xdg_wm_base");
-    need(m_seat.get(), "wl_seat");
+    need(m_seat_name != 0 ? this : nullptr, "wl_seat (version 3)");
     roundtrip();  // the output's mode
 }
 
 void Display::roundtrip() const {
     if (wl_display_roundtrip(get()) < 0)
         throw DisplayError("The Wayland display closed the connection");
+}
+
+// Version 3: pointers and keyboards are released, not merely dropped.
+wl_seat* Display::bind_seat() const {
+    return bind<wl_seat>(m_registry.get(), m_seat_name, wl_seat_interface, 3);
 }
 
 void Display::global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -52,8 +57,8 @@ void Display::global(void* data, wl_registry* registry, std::uint32_t name, cons
         self.m_compositor.reset(bind<wl_compositor>(registry, name, wl_compositor_interface, 1));
     } else if (is(wl_shm_interface)) {
         self.m_shm.reset(bind<wl_shm>(registry, name, wl_shm_interface, 1));
-    } else if (is(wl_seat_interface) && !self.m_seat && version >= 3) {
-        self.m_seat.reset(bind<wl_seat>(registry, name, wl_seat_interface, 3));  // release
+    } else if (is(wl_seat_interface) && self.m_seat_name == 0 && version >= 3) {
+        self.m_seat_name = name;  // bound by the seat's owner
     } else if (is(wl_output_interface) && !self.m_output && version >= 2) {
         self.m_output.reset(bind<wl_output>(registry, name, wl_output_interface, 2));
         static const wl_output_listener listener{ignore,       output_mode, ignore,

@@ -25,7 +25,9 @@ public:
     int fd() const { return wl_display_get_fd(get()); }
     wl_compositor* compositor() const { return m_compositor.get(); }
     wl_shm* shm() const { return m_shm.get(); }
-    wl_seat* seat() const { return m_seat.get(); }
+    // Binds the seat anew; its listener must be added before the next roundtrip, which
+    // brings its capabilities.
+    wl_seat* bind_seat() const;
     xdg_wm_base* wm_base() const { return m_wm_base.get(); }
     zwlr_layer_shell_v1* layer_shell() const { return m_layer_shell.get(); }
     std::uint32_t layer_shell_version() const { return m_layer_shell_version; }
@@ -48,7 +50,7 @@ private:
     Proxy<wl_registry> m_registry;
     Proxy<wl_compositor> m_compositor;
     Proxy<wl_shm> m_shm;
-    Proxy<wl_seat> m_seat;
+    std::uint32_t m_seat_name = 0;  // 0: none offered
     Proxy<wl_output> m_output;
     Proxy<xdg_wm_base> m_wm_base;
     Proxy<zwlr_layer_shell_v1> m_layer_shell;

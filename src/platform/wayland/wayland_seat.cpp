@@ -42,8 +42,9 @@ Seat::Seat(const Display& display, SeatListener& listener)
         wl_cursor* arrow = wl_cursor_theme_get_cursor(m_cursor_theme.get(), "left_ptr");
         if (arrow != nullptr && arrow->image_count > 0) m_arrow = arrow->images[0];
     }
+    m_seat.reset(display.bind_seat());
     static const wl_seat_listener seat_listener{capabilities, ignore};
-    wl_seat_add_listener(display.seat(), &seat_listener, this);
+    wl_seat_add_listener(m_seat.get(), &seat_listener, this);
 }
 
 void Seat::capabilities(void* data, wl_seat* seat, std::uint32_t caps) {

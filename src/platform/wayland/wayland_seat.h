@@ -85,6 +85,7 @@ private:
     Owned<wl_cursor_theme, wl_cursor_theme_destroy> m_cursor_theme;
     Proxy<wl_surface> m_cursor_surface;
     wl_cursor_image* m_arrow = nullptr;  // the theme's
+    Proxy<wl_seat> m_seat;
     Proxy<wl_pointer> m_pointer;
     Proxy<wl_keyboard> m_keyboard;
     wl_surface* m_pointer_surface = nullptr;
