@@ -218,6 +218,12 @@ ChildProcess& WaylandSession::launch() {
     return *m_program;
 }
 
+void WaylandSession::stop_compositor() {
+    m_client.reset();
+    m_sway->kill(SIGTERM);
+    m_sway->wait_exit(10s);
+}
+
 void WaylandSession::move(Point screen) const { m_client->move(screen); }
 
 void WaylandSession::click(Point screen) const {

@@ -31,6 +31,8 @@ public:
     // Starts the program with the session's Wayland display and no X display.
     ChildProcess& launch();
     ChildProcess& program() { return *m_program; }
+    // Ends the compositor, as a crash or the end of the session would.
+    void stop_compositor();
 
     void move(Point screen) const;
     void click(Point screen) const;

@@ -7,6 +7,8 @@
 
 #include <signal.h>
 
+#include <algorithm>
+
 namespace osyl::test {
 namespace {
 
@@ -31,7 +33,7 @@ protected:
     WaylandSession session;
 };
 
-TEST_F(Wayland, BarMenuMarkerAndInsert) {
+TEST_F(Wayland, BarMenuAndMarkerThenSigterm) {
     session.folder().write_labels(sample_labels);
     Picture bar = headless("Form1", {});
     Picture menu = headless("Form2", {prg_point});
@@ -61,11 +63,13 @@ TEST_F(Wayland, BarMenuMarkerAndInsert) {
     session.click(on_wayland(prg_point));
     session.wait_for_picture(wayland_menu_area, marked);
 
-    session.key("Insert");
+    program.kill(SIGTERM);
     EXPECT_EQ(program.wait_exit(10s), 0) << program.err();
 }
 
-TEST_F(Wayland, MissingLabelsReportTakesEnterAndSigtermEnds) {
+// The report takes the keyboard from the layer surfaces and gives it back: the menu, shown
+// after it, takes Insert.
+TEST_F(Wayland, MissingLabelsReportTakesEnterThenInsertEnds) {
     ChildProcess& program = session.launch();
     session.wait_for_picture(wayland_bar_area, headless("Form1", {}), {clock_digits});
     session.click(on_wayland(prg_point));
@@ -79,8 +83,37 @@ TEST_F(Wayland, MissingLabelsReportTakesEnterAndSigtermEnds) {
     Picture menu = headless("Form2", {prg_point});
     EXPECT_EQ(differences(session.wait_for_picture(wayland_menu_area, menu), menu), "");
 
-    program.kill(SIGTERM);
+    session.key("Insert");
     EXPECT_EQ(program.wait_exit(10s), 0) << program.err();
+}
+
+TEST_F(Wayland, LostCompositorEndsWithZeroAndOneLine) {
+    ChildProcess& program = session.launch();
+    session.wait_for_picture(wayland_bar_area, headless("Form1", {}), {clock_digits});
+    session.stop_compositor();
+    EXPECT_EQ(program.wait_exit(10s), 0);
+    EXPECT_EQ(program.err(), "osyl: lost the connection to the Wayland display\n");
+}
+
+// A backend that cannot be had is a start-up failure, not a silent switch to the other.
+TEST(WaylandChoice, AForcedOrUnknownBackendFailsAtStartUp) {
+    struct Case {
+        Environment environment;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{{"OSYL_BACKEND", "wayland"}, {"WAYLAND_DISPLAY", "osyl-none"}},
+         "Cannot connect to the Wayland display"},
+        {{{"OSYL_BACKEND", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ""}},
+         "Cannot open X display"},
+        {{{"OSYL_BACKEND", "gtk"}}, "OSYL_BACKEND must be x11 or wayland, not gtk"},
+    };
+    ProgramFolder folder;
+    for (const Case& c : cases) {
+        RunResult result = run({folder.executable().string()}, c.environment);
+        EXPECT_EQ(result.status, 1) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
 }
 
 }  // namespace

@@ -77,7 +77,8 @@ public:
     // Ends the server and waits for it, as a crash or log-off would take the display away.
     void stop();
     const std::string& display() const { return m_display; }
-    Environment environment() const { return {{"DISPLAY", m_display}}; }
+    // No Wayland display: the program uses this server even inside a Wayland session.
+    Environment environment() const { return {{"DISPLAY", m_display}, {"WAYLAND_DISPLAY", ""}}; }
 
 private:
     std::optional<ChildProcess> m_server;
