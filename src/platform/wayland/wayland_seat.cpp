@@ -21,15 +21,6 @@ std::optional<Button> button_of(std::uint32_t code) {
     }
 }
 
-Modifiers held_bit(Button button) {
-    switch (button) {
-        case Button::Left: return LeftHeld;
-        case Button::Middle: return MiddleHeld;
-        case Button::Right: return RightHeld;
-    }
-    return 0;
-}
-
 Point point_of(wl_fixed_t x, wl_fixed_t y) { return {wl_fixed_to_int(x), wl_fixed_to_int(y)}; }
 
 }  // namespace

@@ -39,15 +39,6 @@ std::optional<Button> button_of(xcb_button_t detail) {
     }
 }
 
-Modifiers held_bit(Button button) {
-    switch (button) {
-        case Button::Left: return LeftHeld;
-        case Button::Middle: return MiddleHeld;
-        case Button::Right: return RightHeld;
-    }
-    return 0;
-}
-
 // A focus notification that is about our window itself, not the pointer or a grab.
 bool real_focus_change(std::uint8_t mode, std::uint8_t detail) {
     return (mode == XCB_NOTIFY_MODE_NORMAL || mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
