@@ -6,6 +6,7 @@
 
 #include <linux/input-event-codes.h>
 
+#include <cstdlib>
 #include <optional>
 
 namespace osyl::wayland {
@@ -28,7 +29,11 @@ Point point_of(wl_fixed_t x, wl_fixed_t y) { return {wl_fixed_to_int(x), wl_fixe
 Seat::Seat(const Display& display, SeatListener& listener)
     : m_display(display), m_listener(listener), m_xkb(xkb_context_new(XKB_CONTEXT_NO_FLAGS)) {
     if (!m_xkb) throw DisplayError("xkbcommon cannot be started");
-    m_cursor_theme.reset(wl_cursor_theme_load(nullptr, 24, display.shm()));
+    // The user's cursor theme and size, as other clients read them.
+    const char* size = std::getenv("XCURSOR_SIZE");
+    int pixels = size != nullptr ? std::atoi(size) : 0;
+    m_cursor_theme.reset(wl_cursor_theme_load(
+        std::getenv("XCURSOR_THEME"), pixels > 0 && pixels <= 256 ? pixels : 24, display.shm()));
     if (m_cursor_theme) {
         wl_cursor* arrow = wl_cursor_theme_get_cursor(m_cursor_theme.get(), "left_ptr");
         if (arrow != nullptr && arrow->image_count > 0) m_arrow = arrow->images[0];
