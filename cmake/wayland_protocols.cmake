@@ -4,6 +4,7 @@
 # xdg-shell from wayland-protocols.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(OSYL_WAYLAND IMPORTED_TARGET wayland-client wayland-cursor xkbcommon)
+pkg_check_modules(OSYL_FONT IMPORTED_TARGET freetype2 fontconfig)  # the reports' text
 pkg_get_variable(OSYL_WAYLAND_SCANNER_PATH wayland-scanner wayland_scanner)
 find_program(OSYL_WAYLAND_SCANNER NAMES wayland-scanner HINTS ${OSYL_WAYLAND_SCANNER_PATH})
 pkg_get_variable(OSYL_WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
