@@ -1,5 +1,5 @@
 #include "platform/posix/box_layout.h"
-#include "x11/x11_fixture.h"
+#include "platform/x11/x11_fixture.h"
 
 #include <algorithm>
 
