@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 namespace osyl::test {
 
@@ -27,17 +28,19 @@ std::uint32_t now_ms() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// The user sway runs as, made when the tests run as root.
+// The user sway runs as, made when the tests run as root. Tests running side by side may
+// race to make it, so a failed useradd is tried again until the user exists.
 std::optional<passwd> ordinary_user() {
     if (geteuid() != 0) return std::nullopt;
-    if (getpwnam(sway_user) == nullptr) {
+    std::string error;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (const passwd* user = getpwnam(sway_user)) return *user;
         RunResult made = run(
             {"useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", sway_user});
-        if (made.status != 0) throw std::runtime_error("useradd failed: " + made.err);
+        error = made.err;
+        if (made.status != 0) std::this_thread::sleep_for(200ms);
     }
-    const passwd* user = getpwnam(sway_user);
-    if (user == nullptr) throw std::runtime_error(std::string("no user ") + sway_user);
-    return *user;
+    throw std::runtime_error(std::string("cannot make the user ") + sway_user + ": " + error);
 }
 
 Picture parse_ppm(const std::string& bytes) {
