@@ -7,62 +7,55 @@
 namespace osyl {
 namespace {
 
-LocaleValues locale(bool leading_zero, bool twelve_hour, bool marker_first, char separator = ':',
-                    std::string am = "AM", std::string pm = "PM") {
-    return {leading_zero, twelve_hour, marker_first, separator, std::move(am), std::move(pm)};
+enum class Source { Strftime, WindowsPicture };
+
+struct ClockCase {
+    const char* locale;
+    Source source;
+    const char* format;
+    int hour, minute;
+    const char* digits;  // c1 c2 c3 c4
+};
+
+class ClockDigitsOf : public testing::TestWithParam<ClockCase> {};
+
+// The format is read as the platform reads the user's: nothing in it but the 12- or 24-hour
+// clock changes the digits.
+TEST_P(ClockDigitsOf, FormatAndTime) {
+    const ClockCase& c = GetParam();
+    LocaleValues values;
+    if (c.source == Source::Strftime)
+        locale_values_from_format(c.format, "%I:%M:%S %p", values);
+    else
+        locale_values_from_picture(c.format, values);
+    ClockDigits digits = clock_digits({c.hour, c.minute, 59}, values);
+    EXPECT_EQ(std::string(digits.begin(), digits.end()), c.digits);
 }
 
-std::string formatted(int h, int m, int s, const LocaleValues& values) {
-    std::string text;
-    format_long_time({h, m, s}, values, text);
-    return text;
-}
-
-std::string digits(std::string_view clock_text) {
-    DigitChars chars = digit_chars(clock_text);
-    std::string out;
-    for (char c : {chars.c1, chars.c2, chars.c3, chars.c4}) out += c ? c : '_';
-    return out;
-}
-
-TEST(ClockFormat, LongTimeFollowsTheLocaleSwitches) {
-    EXPECT_EQ(formatted(9, 5, 7, locale(true, false, false)), "09:05:07");
-    EXPECT_EQ(formatted(9, 5, 7, locale(false, false, false)), "9:05:07");
-    EXPECT_EQ(formatted(21, 5, 7, locale(false, false, false)), "21:05:07");
-    EXPECT_EQ(formatted(21, 5, 7, locale(false, true, false)), "9:05:07 PM");
-    EXPECT_EQ(formatted(21, 5, 7, locale(true, true, false)), "09:05:07 PM");
-    EXPECT_EQ(formatted(9, 5, 7, locale(false, true, true)), "AM 9:05:07");
-    EXPECT_EQ(formatted(9, 5, 7, locale(false, false, false, '.')), "9.05.07");
-    EXPECT_EQ(formatted(21, 5, 7, LocaleValues{}), "9:05:07 pm");  // nothing readable
-}
-
-TEST(ClockFormat, TwelveHourClockRunsFromOneToTwelve) {
-    LocaleValues twelve = locale(false, true, false);
-    EXPECT_EQ(formatted(0, 0, 0, twelve), "12:00:00 AM");
-    EXPECT_EQ(formatted(11, 59, 0, twelve), "11:59:00 AM");
-    EXPECT_EQ(formatted(12, 30, 0, twelve), "12:30:00 PM");
-    EXPECT_EQ(formatted(13, 0, 0, twelve), "1:00:00 PM");
-    EXPECT_EQ(formatted(23, 0, 0, twelve), "11:00:00 PM");
-}
-
-TEST(ClockFormat, WorkedExamplesGiveTheDigitsOfEachElement) {
-    EXPECT_EQ(clock_text_of("14:07:33"), "14:07");
-    EXPECT_EQ(digits("14:07"), "1407");
-    EXPECT_EQ(clock_text_of("9:05:07"), "9:05:");
-    EXPECT_EQ(digits("9:05:"), "0905");
-    EXPECT_EQ(clock_text_of("9:05:07 PM"), "9:05:");
-    EXPECT_EQ(digits("12:30"), "1230");
-    EXPECT_EQ(digits("00:00"), "0000");
-    EXPECT_EQ(clock_text_of("9:0"), "9:0");  // shorter: all of it
-    EXPECT_EQ(digits("9:0"), "090_");
-}
-
-TEST(ClockFormat, OtherSeparatorsAndLeadingMarkersSelectCharactersThatDrawNothing) {
-    // "9.05.07": the one-digit test never matches; c2 and c4 get the separator.
-    EXPECT_EQ(digits(clock_text_of("9.05.07")), "9.5.");
-    // "AM 9:05:07": the marker's letters and the space fill c1 and c2.
-    EXPECT_EQ(digits(clock_text_of("AM 9:05:07")), "AM9:");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Locales, ClockDigitsOf,
+    testing::Values(ClockCase{"fi-FI", Source::WindowsPicture, "H.mm.ss", 8, 55, "0855"},
+                    ClockCase{"ko-KR", Source::WindowsPicture, "tt h:mm:ss", 15, 54, "0354"},
+                    ClockCase{"zh-TW", Source::WindowsPicture, "tt hh:mm:ss", 15, 54, "0354"},
+                    ClockCase{"en-US", Source::WindowsPicture, "h:mm:ss tt", 0, 5, "1205"},
+                    ClockCase{"de-DE", Source::WindowsPicture, "HH:mm:ss", 21, 5, "2105"},
+                    ClockCase{"ja-JP", Source::WindowsPicture, "H:mm:ss", 9, 5, "0905"},
+                    ClockCase{"quoted", Source::WindowsPicture, "'h t' H' h 'mm", 13, 7, "1307"},
+                    ClockCase{"C", Source::Strftime, "%H:%M:%S", 0, 0, "0000"},
+                    ClockCase{"en_US", Source::Strftime, "%r", 12, 30, "1230"},
+                    ClockCase{"fi_FI", Source::Strftime, "%H.%M.%S", 8, 55, "0855"},
+                    ClockCase{"ta_IN", Source::Strftime, "%p %I:%M:%S %Z", 15, 54, "0354"},
+                    ClockCase{"te_IN", Source::Strftime, "%p%I.%M.%S %Z", 23, 59, "1159"},
+                    ClockCase{"zh_HK", Source::Strftime, "%p %I時%M分%S秒 %Z", 9, 5, "0905"},
+                    ClockCase{"ko_KR", Source::Strftime, "%H시 %M분 %S초", 14, 7, "1407"},
+                    ClockCase{"unreadable", Source::Strftime, "", 21, 5, "0905"}),
+    [](const testing::TestParamInfo<ClockCase>& info) {
+        std::string name = info.param.locale;
+        if (info.param.source == Source::WindowsPicture) name = "windows_" + name;
+        for (char& c : name)
+            if (c == '-') c = '_';
+        return name;
+    });
 
 }  // namespace
 }  // namespace osyl
