@@ -41,6 +41,7 @@ TForm1::TForm1(Desktop& desktop, const std::string& title)
       res(add("res", {585, 6}, art::res())),
       shut(add("shut", {609, 6}, art::shut())),
       Cyber(desktop, 1, [this] { CyberTimer(); }),
+      m_desktop(desktop),
       m_executable_path(desktop.backend().executable_path()),
       m_locale(desktop.backend().locale_values()) {
     Form1 = this;
@@ -89,12 +90,12 @@ void TForm1::resMouseUp(const MouseEvent&) { press_up(res); }
 void TForm1::shutMouseDown(const MouseEvent&) { press_down(shut); }
 void TForm1::shutMouseUp(const MouseEvent&) { press_up(shut); }
 
-void TForm1::settings_changed() { m_locale = desktop().backend().locale_values(); }
+void TForm1::settings_changed() { m_locale = m_desktop.backend().locale_values(); }
 
 // Redraws the digits when the hours and minutes change. The previous digits are taken
 // first, so a digit that fails to load is reported once per change, not on every tick.
 void TForm1::CyberTimer() {
-    Backend& backend = desktop().backend();
+    Backend& backend = m_desktop.backend();
     ClockDigits digits = clock_digits(backend.local_time(backend.now_ms()), m_locale);
     if (digits == m_previous_digits) return;
     m_previous_digits = digits;

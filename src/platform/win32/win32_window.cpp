@@ -1,7 +1,7 @@
 #include "platform/win32/win32_window.h"
 
 #include "platform/errors.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 #include <utility>
 
