@@ -1,5 +1,7 @@
 #include "platform/wayland/layer_window.h"
 
+#include <utility>
+
 namespace osyl::wayland {
 
 namespace {
@@ -41,14 +43,32 @@ void LayerWindow::apply_placement() {
 }
 
 // The menu asks for the keyboard on demand (version 4), as an X11 window takes it when
-// shown or clicked; version 3 knows only all or nothing, so the menu then takes it while
-// shown. The bar has no key to act on and never takes the keyboard from other programs.
+// clicked, and exclusively while it asks to be the active window; version 3 knows only all
+// or nothing, so the menu then takes it while shown. The bar has no key to act on and never
+// takes the keyboard from other programs.
 std::uint32_t LayerWindow::keyboard_mode() const {
     if (!m_keyboard || m_role == WindowRole::Main)
         return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
-    if (m_display.layer_shell_version() >= 4)
-        return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND;
-    return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
+    if (m_asking || m_display.layer_shell_version() < 4)
+        return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
+    return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND;
+}
+
+void LayerWindow::apply_keyboard_mode() {
+    if (!shown()) return;
+    zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer.get(), keyboard_mode());
+    wl_surface_commit(surface());
+}
+
+void LayerWindow::request_keyboard() {
+    if (m_role == WindowRole::Main || m_asking) return;
+    m_asking = true;
+    apply_keyboard_mode();
+}
+
+void LayerWindow::keyboard_arrived() {
+    if (!std::exchange(m_asking, false)) return;
+    apply_keyboard_mode();
 }
 
 // Nothing is drawn before the first configure is acknowledged.
@@ -68,6 +88,7 @@ void LayerWindow::hide() {
     m_layer.reset();
     m_surface.reset();
     m_configured = false;
+    m_asking = false;
 }
 
 void LayerWindow::present(Picture pixels) {
@@ -78,9 +99,7 @@ void LayerWindow::present(Picture pixels) {
 void LayerWindow::set_keyboard(bool wanted) {
     if (wanted == m_keyboard) return;
     m_keyboard = wanted;
-    if (!shown()) return;
-    zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer.get(), keyboard_mode());
-    wl_surface_commit(surface());
+    apply_keyboard_mode();
 }
 
 void LayerWindow::commit_picture() {

@@ -29,6 +29,10 @@ public:
     void present(Picture pixels);
     // While a report is open the bar and the menu let the keyboard go to it.
     void set_keyboard(bool wanted);
+    // Takes the keyboard now (the menu only): exclusively until it arrives, then on demand
+    // again, so that a click elsewhere may take it away as on X11.
+    void request_keyboard();
+    void keyboard_arrived();
     wl_surface* surface() const { return m_surface.get(); }
 
 private:
@@ -38,6 +42,7 @@ private:
     void apply_placement();
     void commit_picture();
     std::uint32_t keyboard_mode() const;
+    void apply_keyboard_mode();
 
     const Display& m_display;
     std::deque<Event>& m_events;
@@ -46,6 +51,7 @@ private:
     Rect m_bounds;
     int m_margin_bottom = 0;
     bool m_keyboard = true;
+    bool m_asking = false;  // for the keyboard, until it arrives
     bool m_configured = false;
     Picture m_picture;
     ShmPool m_pool;

@@ -47,8 +47,7 @@ public:
     void set_bounds(WindowId window, Rect bounds) override;
     void show_window(WindowId window) override;
     void hide_window(WindowId window) override;
-    // The compositor alone gives the keyboard: the menu asks for it on demand.
-    void activate(WindowId /*window*/, std::uint32_t /*time*/) override {}
+    void activate(WindowId window, std::uint32_t time) override;
     std::optional<Rect> actual_bounds(WindowId window) const override;
     void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
@@ -81,6 +80,7 @@ private:
     std::map<WindowId, std::unique_ptr<LayerWindow>> m_windows;
     std::map<BoxId, std::unique_ptr<ReportBox>> m_boxes;
     WindowId m_main = 0;
+    WindowId m_keyboard_window = 0;  // ours that has the keyboard
     WindowId m_next_window = 1;
     BoxId m_next_box = 1;
     bool m_lost = false;  // the lost connection was written to standard error
@@ -144,6 +144,13 @@ void WaylandBackend::hide_window(WindowId window) {
     if (w == nullptr || !w->shown()) return;
     m_seat.forget(w->surface());
     w->hide();
+}
+
+// Windows are raised by their layer; only the keyboard can be asked for. While a report is
+// open the report keeps it.
+void WaylandBackend::activate(WindowId window, std::uint32_t /*time*/) {
+    LayerWindow* w = find_window(window);
+    if (w != nullptr && m_boxes.empty() && window != m_keyboard_window) w->request_keyboard();
 }
 
 std::optional<Rect> WaylandBackend::actual_bounds(WindowId window) const {
@@ -235,10 +242,13 @@ void WaylandBackend::key(const KeyEvent& event) {
 }
 
 void WaylandBackend::keyboard_focus(wl_surface* surface) {
-    if (surface == nullptr) {
-        m_events.push_back(FocusChange{0});
-    } else if (auto [id, window] = window_of(surface); window != nullptr) {
+    auto [id, window] = window_of(surface);
+    m_keyboard_window = id;
+    if (window != nullptr) {
+        window->keyboard_arrived();
         m_events.push_back(FocusChange{id});
+    } else if (surface == nullptr) {
+        m_events.push_back(FocusChange{0});
     }
 }
 
