@@ -77,13 +77,6 @@ private:
     int m_code;
 };
 
-// A platform resource that ran out at start-up, such as the timer.
-class OutOfResources : public AppError {
-public:
-    using AppError::AppError;
-    const char* type_name() const override { return "EOutOfResources"; }
-};
-
 // The display cannot be used (no connection, unsuitable visual).
 class DisplayError : public AppError {
 public:

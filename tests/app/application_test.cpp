@@ -26,12 +26,11 @@ TEST(ApplicationTitle, FileNameCutAtTheFirstDotWithTheRestInLowerCase) {
 }
 
 TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
-    std::string text =
-        startup_failure_text(OutOfResources("Not enough timers available"), "/usr/bin/osyl",
-                             reinterpret_cast<const void*>(&application_title));
+    std::string text = startup_failure_text(FileOpenError("Cannot open file"), "/usr/bin/osyl",
+                                            reinterpret_cast<const void*>(&application_title));
     EXPECT_TRUE(std::regex_match(
-        text, std::regex("Exception EOutOfResources in module osyl at [0-9A-F]{8}\\.\r\n"
-                         "Not enough timers available\\.\r\n")))
+        text, std::regex("Exception EFOpenError in module osyl at [0-9A-F]{8}\\.\r\n"
+                         "Cannot open file\\.\r\n")))
         << text;
 }
 
@@ -70,6 +69,34 @@ TEST(Application, FailedHandlerIsReportedAndTheLoopGoesOn) {
     EXPECT_EQ(h.backend().boxes()[0].spec.caption, "osyl");
     EXPECT_EQ(Form1->Opt.left(), 565);
     EXPECT_EQ(h.backend().focused_window(), "Form1");
+}
+
+// Of the errors from the wait: one is reported like a handler's and the loop goes on; one
+// that keeps coming ends the program past the deepest report; one no guard takes ends it
+// at once. Both ends write one line on standard error and give status 1.
+TEST(Application, FailedWaitIsReportedAndWhatEscapesEndsWithOne) {
+    AppHarness h;
+    h.start();
+    h.backend().set_auto_dismiss(false);
+    h.backend().fail_waits(std::make_exception_ptr(AppError("Poll failed")));
+    h.backend().dismiss_box();
+    h.backend().press({568, 589});
+    h.run();
+    ASSERT_EQ(h.backend().boxes().size(), 1U);
+    EXPECT_EQ(h.backend().boxes()[0].spec.text, "Poll failed.");
+    EXPECT_EQ(Form1->Opt.left(), 565);
+    for (auto error : {std::make_exception_ptr(AppError("Poll failed")),
+                       std::make_exception_ptr(std::runtime_error("Display lost"))}) {
+        AppHarness again;
+        again.start();
+        again.backend().fail_waits(error, 100);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(again.app().run(), 1);
+        std::string written = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(written.ends_with("osyl: Poll failed.\n") || written == "osyl: Display lost.\n")
+            << written;
+        EXPECT_TRUE(again.app().finished());
+    }
 }
 
 TEST(Application, ClockTicksWhileAReportIsOpenAndInputWaits) {

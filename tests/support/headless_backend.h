@@ -70,6 +70,8 @@ public:
     void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
+    // Boxes wait in the program's own loop, which ticks.
+    void set_modal_tick(ModalTick) override {}
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     bool script_exhausted() const override { return m_script.empty(); }
     std::int64_t now_ms() override { return m_now_ms; }
