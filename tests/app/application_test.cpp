@@ -3,10 +3,12 @@
 #include "bar/form1.h"
 #include "menu/form2.h"
 #include "platform/errors.h"
+#include "platform/process.h"
 #include "support/app_harness.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 namespace osyl {
@@ -25,13 +27,29 @@ TEST(ApplicationTitle, FileNameCutAtTheFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(application_title("/dir.d/.hidden"), "");
 }
 
-TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
+// The offset is of code in this very executable, so it lies inside its file. The box's
+// wait ends when the box is dismissed, leaving later input alone.
+TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessageAndWaitsForTheBox) {
     std::string text = startup_failure_text(FileOpenError("Cannot open file"), "/usr/bin/osyl",
                                             reinterpret_cast<const void*>(&application_title));
-    EXPECT_TRUE(std::regex_match(
-        text, std::regex("Exception EFOpenError in module osyl at [0-9A-F]{8}\\.\r\n"
-                         "Cannot open file\\.\r\n")))
+    std::smatch offset;
+    ASSERT_TRUE(
+        std::regex_match(text, offset,
+                         std::regex("Exception EFOpenError in module osyl at ([0-9A-F]{8})\\.\r\n"
+                                    "Cannot open file\\.\r\n")))
         << text;
+    EXPECT_LT(std::stoull(offset[1], nullptr, 16),
+              std::filesystem::file_size(current_executable_path()));
+
+    HeadlessBackend backend;
+    backend.set_auto_dismiss(false);  // a wait that missed the dismissal fails, not spins
+    backend.dismiss_box();
+    backend.key(key_insert);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(report_startup_failure(&backend, FileOpenError("Cannot open file"), "osyl"), 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(backend.pending_steps(), 1U);
+    EXPECT_EQ(backend.open_boxes(), 0U);
 }
 
 TEST(Application, ClosingTheBarEndsWithZeroWhileTheMenuIsShown) {
