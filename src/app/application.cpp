@@ -46,7 +46,7 @@ int Application::run() {
         start();
         run_pending();
     } catch (const std::exception& error) {
-        write_error_line(report_text(error.what()));
+        write_error_line(report_text(message_of(error)));
         m_finished = true;
         m_exit_status = 1;
     }
@@ -137,7 +137,7 @@ void Application::dispatch(const Event& event) {
 // nest, a tick can fail again during one, but only so deep: an unattended bar would
 // otherwise open boxes until its stack ran out.
 void Application::report(const std::exception& error) {
-    std::string text = report_text(error.what());
+    std::string text = report_text(message_of(error));
     if (m_open_reports >= max_open_reports) return write_error_line(text);
     struct Nested {
         int& depth;

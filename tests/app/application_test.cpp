@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 #include <regex>
 
 namespace osyl {
@@ -25,6 +26,8 @@ TEST(ApplicationTitle, FileNameCutAtTheFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(application_title("/home/u/OSYL"), "Osyl");
     EXPECT_EQ(application_title("noslash.v2"), "noslash");
     EXPECT_EQ(application_title("/dir.d/.hidden"), "");
+    // However deep the program lies, the title is its own file name.
+    EXPECT_EQ(application_title("/" + std::string(4843, 'd') + "/Osyl.exe"), "Osyl");
 }
 
 // The offset is of code in this very executable, so it lies inside its file. The box's
@@ -40,6 +43,13 @@ TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessageAndWaitsForTheBox) {
         << text;
     EXPECT_LT(std::stoull(offset[1], nullptr, 16),
               std::filesystem::file_size(current_executable_path()));
+
+    // Memory running out reads as the platform's report, not as the library's type name.
+    text = startup_failure_text(std::bad_alloc(), "/usr/bin/osyl", nullptr);
+    EXPECT_TRUE(text.starts_with("Exception EOutOfMemory in module osyl at "));
+    EXPECT_TRUE(
+        text.ends_with("\r\n" + report_text(SystemError(out_of_memory_error()).what()) + "\r\n"))
+        << text;
 
     HeadlessBackend backend;
     backend.set_auto_dismiss(false);  // a wait that missed the dismissal fails, not spins
