@@ -19,5 +19,7 @@ std::uintptr_t image_offset(const void* code_position);
 // True when the user has asked the program to end (SIGTERM, SIGINT) and the event loop has
 // not taken the request yet. Long operations look at it between chunks of work.
 bool termination_pending();
+// Called from the signal handler that watches those signals, and when the loop takes one.
+void set_termination_pending(bool pending);
 
 }  // namespace osyl

@@ -27,8 +27,17 @@ std::uintptr_t image_offset(const void* code_position) {
            reinterpret_cast<std::uintptr_t>(info.dli_fbase);
 }
 
-// The signals are blocked while the event loop watches them, so they wait as pending.
+namespace {
+
+volatile sig_atomic_t termination_requested = 0;
+
+}  // namespace
+
+void set_termination_pending(bool pending) { termination_requested = pending ? 1 : 0; }
+
+// The handler notes the request; a caller that blocks the signals instead sees it pending.
 bool termination_pending() {
+    if (termination_requested != 0) return true;
     sigset_t pending;
     if (sigpending(&pending) != 0) return false;
     return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;

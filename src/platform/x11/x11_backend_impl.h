@@ -82,8 +82,8 @@ private:
     Event dismiss(BoxId box);
     std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
 
-    Connection m_conn;  // first: everything below sends requests on it
-    SignalWatch m_signals;
+    SignalWatch m_signals;              // first: every wait on the server watches it
+    Connection m_conn{m_signals.fd()};  // everything below sends requests on it
     ClockWatch m_clock;
     XOwned<xcb_free_cursor> m_cursor;
     XOwned<xcb_close_font> m_box_font_id;

@@ -84,7 +84,7 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         if ((fds[1].revents & POLLIN) == 0) continue;
         if (std::optional<int> signal = m_signals.take()) {
             if (*signal != SIGHUP) return QuitRequest{};
-            tzset();
+            load_time_zone();
             return SettingsChanged{};
         }
     }
@@ -225,9 +225,8 @@ std::optional<Event> X11Backend::on_focus(const xcb_focus_in_event_t& event, boo
     }
     if (in) return FocusChange{event.event};
     // When the focus moves to another window of ours, its FocusIn reports that.
-    auto cookie = xcb_get_input_focus(m_conn.get());
-    XReply<xcb_get_input_focus_reply_t> reply{
-        xcb_get_input_focus_reply(m_conn.get(), cookie, nullptr)};
+    auto reply =
+        m_conn.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(m_conn.get()).sequence);
     if (reply && find_window(reply->focus) != nullptr) return std::nullopt;
     return FocusChange{0};
 }
@@ -275,8 +274,7 @@ void X11Backend::on_configure(const xcb_configure_notify_event_t& event, bool sy
 void X11Backend::locate(TopWindow& window, int width, int height) {
     auto cookie = xcb_translate_coordinates(m_conn.get(), window.id(), m_conn.root(), 0, 0);
     xcb_generic_error_t* error = nullptr;
-    XReply<xcb_translate_coordinates_reply_t> reply{
-        xcb_translate_coordinates_reply(m_conn.get(), cookie, &error)};
+    auto reply = m_conn.reply<xcb_translate_coordinates_reply_t>(cookie.sequence, &error);
     XReply<xcb_generic_error_t> owned_error{error};
     if (error) write_x_error(*error);
     if (reply) window.set_actual({reply->dst_x, reply->dst_y, width, height});
