@@ -29,7 +29,7 @@ LocalTime HeadlessBackend::local_time(std::int64_t epoch_ms) {
 
 void HeadlessBackend::mouse(MouseInput::Action action, Point screen, Button button,
                             Modifiers modifiers) {
-    m_script.emplace_back(Event{MouseInput{action, button, screen, modifiers, 0}});
+    m_script.emplace_back(Event{MouseInput{action, button, screen, modifiers, 0, 0, {}}});
 }
 
 void HeadlessBackend::press(Point screen, Button button, Modifiers modifiers) {

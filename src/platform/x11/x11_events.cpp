@@ -165,6 +165,8 @@ std::optional<Event> X11Backend::on_button(const xcb_button_press_event_t& event
     input.action = press ? MouseInput::Action::Down : MouseInput::Action::Up;
     input.button = *button;
     input.screen = {event.root_x, event.root_y};
+    input.window = event.event;
+    input.position = {event.event_x, event.event_y};
     // X reports the state before the event; the handlers expect it after.
     input.modifiers = modifiers_of(event.state);
     if (press) {
@@ -182,6 +184,8 @@ std::optional<Event> X11Backend::on_motion(const xcb_motion_notify_event_t& even
     MouseInput input;
     input.action = MouseInput::Action::Move;
     input.screen = {event.root_x, event.root_y};
+    input.window = event.event;
+    input.position = {event.event_x, event.event_y};
     input.modifiers = modifiers_of(event.state);
     input.time = event.time;
     return input;

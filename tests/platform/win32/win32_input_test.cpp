@@ -26,7 +26,7 @@ TEST(Win32Input, MouseMessagesBecomeInputAtTheProgramsOwnWindowPosition) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         // A captured move may lie left of and above the window.
-        auto input = mouse_input(c.message, c.keys, {-3, 12}, {0, 577}, 1234, false);
+        auto input = mouse_input(c.message, c.keys, 7, {-3, 12}, {0, 577}, 1234, false);
         ASSERT_TRUE(input.has_value());
         EXPECT_EQ(input->action, c.action);
         if (c.action != MouseInput::Action::Move) {
@@ -34,11 +34,13 @@ TEST(Win32Input, MouseMessagesBecomeInputAtTheProgramsOwnWindowPosition) {
         }
         EXPECT_EQ(input->modifiers, c.modifiers);
         EXPECT_EQ(input->screen, (Point{-3, 589}));
+        EXPECT_EQ(input->window, 7U);  // the window of the message, wherever it really is
+        EXPECT_EQ(input->position, (Point{-3, 12}));
         EXPECT_EQ(input->time, 1234U);
     }
-    EXPECT_EQ(mouse_input(WM_MOUSEMOVE, 0, {}, {}, 0, true)->modifiers, Modifiers{Alt});
-    EXPECT_FALSE(mouse_input(WM_MOUSEWHEEL, 0, {}, {}, 0, false).has_value());
-    EXPECT_FALSE(mouse_input(WM_XBUTTONDOWN, 0, {}, {}, 0, false).has_value());
+    EXPECT_EQ(mouse_input(WM_MOUSEMOVE, 0, 7, {}, {}, 0, true)->modifiers, Modifiers{Alt});
+    EXPECT_FALSE(mouse_input(WM_MOUSEWHEEL, 0, 7, {}, {}, 0, false).has_value());
+    EXPECT_FALSE(mouse_input(WM_XBUTTONDOWN, 0, 7, {}, {}, 0, false).has_value());
 }
 
 TEST(Win32Input, OnlyMaximizedAndMinimizedWithoutActivationChangeTheFirstShow) {
