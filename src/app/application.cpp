@@ -23,9 +23,21 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 }  // namespace
 
+namespace {
+
+// The skin folder lies beside the executable; without its path the program would read
+// pictures from wherever it was started instead.
+std::string known_executable_path(Backend& backend) {
+    std::string path = backend.executable_path();
+    if (path.empty()) throw AppError("The program cannot find its own file, so not its skin");
+    return path;
+}
+
+}  // namespace
+
 Application::Application(Backend& backend)
     : m_backend(backend),
-      m_title(application_title(backend.executable_path())),
+      m_title(application_title(known_executable_path(backend))),
       m_desktop(backend) {
     m_desktop.set_guard([this](const std::function<void()>& handler) { guarded(handler); });
     m_form1 = std::make_unique<TForm1>(m_desktop, m_title);

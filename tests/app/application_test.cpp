@@ -35,6 +35,14 @@ TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
         << text;
 }
 
+// Skin pictures from the working directory would be a silent guess.
+TEST(StartupFailure, AnExecutableNobodyCanFindStopsTheStart) {
+    HeadlessBackend backend;
+    backend.set_executable_path("");
+    EXPECT_THROW(Application app(backend), AppError);
+    EXPECT_EQ(backend.live_windows(), 0U);
+}
+
 TEST(Application, ClosingTheBarEndsWithZeroWhileTheMenuIsShown) {
     AppHarness h;
     h.write_labels("");

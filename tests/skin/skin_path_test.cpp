@@ -1,9 +1,12 @@
 #include "skin/skin_path.h"
 #include "platform/process.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace osyl {
 namespace {
@@ -15,6 +18,33 @@ TEST(SkinPath, FolderEndsAtTheLastSlash) {
     EXPECT_EQ(executable_folder("/opt/osyl (deleted)"), "/opt/");
     EXPECT_EQ(skin_file_path("/opt/osyl/osyl", "skin\\c0.bmp"), "/opt/osyl/skin/c0.bmp");
     EXPECT_EQ(skin_file_path("osyl", "skin\\ba.bmp"), "skin/ba.bmp");
+}
+
+// Without /proc, or past the path length limit, the system's record says nothing; the
+// other clues are names relative to the start-up directory, or found on PATH.
+TEST(SkinPath, ExecutableFromTheFirstClueThatNamesAFile) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "bin");
+    test::write_file(dir / "bin" / "osyl", "");
+    std::string start = dir.path().string();
+    std::string found = (dir / "bin" / "osyl").string();
+    struct Case {
+        ExecutableClues clues;
+        std::string expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"/opt/osyl/osyl", "./bin/osyl", "", start, ""}, "/opt/osyl/osyl"},
+             {{"", "./bin/osyl", "", start, ""}, found},
+             {{"", found, "", "", ""}, found},
+             {{"", "./gone", "bin/osyl", start, ""}, found},
+             {{"", "", "osyl", start, "/nowhere::" + start + "/bin"}, found},
+             {{"", "", "osyl", start, ""}, ""},
+             {{"", "./bin/osyl", "bin/osyl", "", ""}, ""},  // start-up directory unknown
+             {{"", "", "", start, ""}, ""},
+         }) {
+        SCOPED_TRACE(c.clues.exec_name + " | " + c.clues.argv0);
+        EXPECT_EQ(executable_from(c.clues), c.expected);
+    }
 }
 
 TEST(SkinPath, CurrentExecutableIsThisProgram) {
