@@ -146,7 +146,8 @@ void Application::report(const std::exception& error) {
     open_report(text);
 }
 
-// Afterwards the window that was active gets the keyboard back.
+// Afterwards the window that was active gets the keyboard back, unless the report was
+// opened over another one: that one keeps the keyboard until it closes in turn.
 void Application::open_report(const std::string& text) {
     m_desktop.cancel_capture();
     Window* was_active = m_desktop.active_window();
@@ -162,7 +163,8 @@ void Application::open_report(const std::string& text) {
                           m_dismissed.end());
     }
     m_desktop.set_input_enabled(was_enabled);
-    if (was_active && was_active->visible() && !m_desktop.quit_requested())
+    bool outermost = m_open_reports == 1;
+    if (outermost && was_active && was_active->visible() && !m_desktop.quit_requested())
         m_desktop.activate(*was_active);
 }
 

@@ -140,6 +140,25 @@ TEST(Application, ReportRaisedByTheClockGivesTheKeyboardBackToTheMenu) {
     EXPECT_EQ(h.app().exit_status(), 0);
 }
 
+// A tick fails again under the open report: once the newer report closes, the keys go to
+// the one left, not to the disabled menu below it.
+TEST(Application, ClosingANestedReportLeavesTheKeyboardToTheOneBelow) {
+    AppHarness h;
+    h.write_labels("");
+    h.backend().set_time(10, 59, 30);
+    h.start();
+    std::filesystem::remove(h.skin_dir() / "c0.bmp");
+    h.backend().set_auto_dismiss(false);
+    h.backend().click(prg);
+    h.backend().advance(100'000);  // 11:00 and 11:01 each need the missing 0
+    h.backend().dismiss_box();
+    h.backend().key(key_insert);
+    h.backend().dismiss_box();
+    EXPECT_FALSE(h.run()) << "Insert reached the menu under the report left open";
+    EXPECT_EQ(h.backend().open_boxes(), 0U);
+    EXPECT_EQ(h.backend().focused_window(), "Form2");
+}
+
 TEST(Application, WindowsAreDestroyedWithTheApplication) {
     auto h = std::make_unique<AppHarness>();
     h->start();

@@ -1,7 +1,10 @@
 #include "platform/win32/win32_input.h"
 #include "platform/text_win32.h"
+#include "platform/win32/win32_boxes.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace osyl::win32 {
 namespace {
@@ -49,6 +52,18 @@ TEST(Win32Input, OnlyMaximizedAndMinimizedWithoutActivationChangeTheFirstShow) {
     for (WORD other : {SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWNA})
         EXPECT_EQ(start_mode_of(true, other), StartMode::Normal) << other;
     EXPECT_EQ(start_mode_of(false, SW_SHOWMAXIMIZED), StartMode::Normal);
+}
+
+// A path of hundreds of characters made a box far wider than the screen.
+TEST(Win32Boxes, ReportTextBreaksLongWordsToFitAfterAFolderWherePossible) {
+    auto width = [](std::wstring_view text) { return static_cast<int>(text.size()) * 7; };
+    std::wstring text = L"Cannot open file \"C:\\Programme\\" + std::wstring(30, L'x') +
+                        L"\\skin\\c5.bmp\". The file is missing";
+    std::wstring fitted = fit_words(text, 140, width);  // 20 characters
+    EXPECT_EQ(fitted, L"Cannot open file \"C:\\Programme\\\r\n" + std::wstring(20, L'x') + L"\r\n" +
+                          std::wstring(10, L'x') + L"\\skin\\\r\nc5.bmp\". The file is missing");
+    EXPECT_EQ(fit_words(L"Short words\r\nstay as they are.", 140, width),
+              L"Short words\r\nstay as they are.");
 }
 
 TEST(Win32Input, WidensUtf8) {

@@ -2,6 +2,9 @@
 //   wine_probe hold FILE SECONDS    holds FILE open for writing, as an editor would
 //   wine_probe box CAPTION          waits for a message box so captioned; prints its text;
 //                                   fails if a window of the program still takes input
+//   wine_probe boxes CAPTION        prints how many message boxes so captioned are shown,
+//                                   and "foreground" when one of them is the foreground
+//                                   window
 //   wine_probe start SHOW PROGRAM   starts PROGRAM as a launcher would, with show mode SHOW
 //                                   (a number, as in STARTUPINFO); exits with its status
 //   wine_probe send REQUEST         gives the program's task-bar button the task bar's
@@ -104,6 +107,31 @@ int box(const std::string& caption) {
     return fail("no message box captioned " + caption);
 }
 
+int boxes(const std::string& caption) {
+    struct Search {
+        std::wstring caption;
+        int count = 0;
+        bool foreground = false;
+    } search{to_utf16(caption)};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& found = *reinterpret_cast<Search*>(data);
+            wchar_t name[8] = {};
+            wchar_t title[256] = {};
+            GetClassNameW(window, name, 8);
+            GetWindowTextW(window, title, 256);
+            if (IsWindowVisible(window) && std::wstring_view(name) == L"#32770" &&
+                found.caption == title) {
+                ++found.count;
+                found.foreground = found.foreground || GetForegroundWindow() == window;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    std::cout << search.count << (search.foreground ? " foreground" : "") << std::endl;
+    return 0;
+}
+
 Picture read_screenshot(const std::string& path) {
     std::ifstream in(std::filesystem::path(to_utf16(path)), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -164,6 +192,7 @@ int main() {
         if (command == "start" && n == 4) return osyl::start(std::stoi(a[2]), a[3]);
         if (command == "send" && n == 3) return osyl::send(a[2]);
         if (command == "box" && n == 3) return osyl::box(a[2]);
+        if (command == "boxes" && n == 3) return osyl::boxes(a[2]);
         if (command == "same" && n >= 5 && (n - 5) % 3 == 0)
             return osyl::same(a[2], a[3], a[4], std::span(a).subspan(5));
     } catch (const std::exception& e) {
@@ -171,5 +200,6 @@ int main() {
     }
     return osyl::fail(
         "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | "
-        "send REQUEST | box CAPTION | same PROGRAM SCREEN WINDOW [click|move X Y]...");
+        "send REQUEST | box CAPTION | boxes CAPTION | same PROGRAM SCREEN WINDOW [click|move X "
+        "Y]...");
 }
