@@ -52,6 +52,7 @@ private:
     void bind_handlers();
     void show_digit(Element& digit, char character);
 
+    Desktop& m_desktop;
     std::string m_executable_path;
     LocaleValues m_locale;
     // 1 when the start button last showed the menu; it does not follow the menu's real

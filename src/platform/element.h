@@ -12,6 +12,18 @@ namespace osyl {
 
 class Window;
 
+// What an element tells the window that holds it.
+class ElementHolder {
+public:
+    // The element shows other pixels: the window is composed again.
+    virtual void invalidate() = 0;
+    // The element moved, resized, showed or hid.
+    virtual void element_bounds_changed() = 0;
+
+protected:
+    ~ElementHolder() = default;
+};
+
 // What a mouse handler receives: the position is relative to the element.
 struct MouseEvent {
     Button button = Button::Left;
@@ -29,13 +41,13 @@ public:
     // Paints every pixel of a picture of the element's size.
     using Drawing = std::function<void(Picture&)>;
 
-    Element(Window& window, std::string name, Point position, Picture picture);
+    Element(ElementHolder& window, std::string name, Point position, Picture picture);
     // One picture held by many elements, such as the blank glyph cells.
-    Element(Window& window, std::string name, Point position, SharedPicture picture);
+    Element(ElementHolder& window, std::string name, Point position, SharedPicture picture);
     // A large picture that only a shown window needs: painted when the window is composed
     // (straight onto its canvas when it covers all of it) and dropped when the window
     // hides. Its pixels are paid for here, so composing never fails on the budget.
-    Element(Window& window, std::string name, Rect bounds, Drawing drawing);
+    Element(ElementHolder& window, std::string name, Rect bounds, Drawing drawing);
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
@@ -66,7 +78,7 @@ private:
         m_bounds.top += dy;
     }
 
-    Window& m_window;
+    ElementHolder& m_window;
     std::string m_name;
     Rect m_bounds;
     bool m_visible = true;

@@ -12,14 +12,29 @@
 namespace osyl {
 
 class Desktop;
+class Window;
 
 enum class AutoSize { No, Yes };
 
+// The desktop a window lives on, which stacks the windows and shows, hides and closes them.
+class WindowHost {
+public:
+    virtual Backend& backend() const = 0;
+    virtual void attach(Window& window) = 0;
+    virtual void detach(Window& window) = 0;
+    virtual void show(Window& window) = 0;
+    virtual void hide(Window& window) = 0;
+    virtual void close(Window& window) = 0;
+
+protected:
+    ~WindowHost() = default;
+};
+
 // A borderless top-level window holding an ordered list of elements; later elements lie
 // above earlier ones.
-class Window {
+class Window : public ElementHolder {
 public:
-    Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size);
+    Window(WindowHost& host, const WindowSpec& spec, AutoSize auto_size);
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     virtual ~Window();
@@ -37,7 +52,6 @@ public:
     int left() const { return m_bounds.left; }
     int top() const { return m_bounds.top; }
     bool visible() const { return m_visible; }
-    Desktop& desktop() const { return m_desktop; }
 
     void set_left(int left);
     void set_top(int top);
@@ -48,11 +62,11 @@ public:
 
     Picture compose() const;
     bool dirty() const { return m_dirty; }
-    void invalidate() { m_dirty = true; }
+    void invalidate() override { m_dirty = true; }
     void mark_presented() { m_dirty = false; }
     // Frees what only a shown window needs; composing draws it again.
     void drop_drawings();
-    void element_bounds_changed();
+    void element_bounds_changed() override;
 
     // Handlers of the window itself.
     std::function<void()> on_show;
@@ -65,7 +79,7 @@ private:
     Element& add(std::unique_ptr<Element> element);
     void set_bounds(Rect bounds);
 
-    Desktop& m_desktop;
+    WindowHost& m_host;
     std::string m_name;
     Rect m_bounds;
     AutoSize m_auto_size;

@@ -2,7 +2,7 @@
 // xwininfo and xwd: once on a bare server and once under openbox.
 
 #include "e2e/desktop_session.h"
-#include "x11/x_client.h"
+#include "platform/x11/x_client.h"
 
 #include <gtest/gtest.h>
 

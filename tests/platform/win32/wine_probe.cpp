@@ -18,8 +18,8 @@
 // Exits with 0 when the check holds, 1 with the reason on standard error otherwise.
 #include "app/application.h"
 #include "platform/clock.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
+#include "support/headless_backend.h"
 #include "support/pictures.h"
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 
 #include "platform/backend.h"
 #include "platform/x11/x11_backend.h"
+#include "platform/x11/x_client.h"
 #include "support/xvfb.h"
-#include "x11/x_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/errors.h"
-#include "x11/x11_fixture.h"
+#include "platform/x11/x11_fixture.h"
 
 #include <pthread.h>
 #include <signal.h>
