@@ -108,27 +108,14 @@ int box(const std::string& caption) {
 }
 
 int boxes(const std::string& caption) {
-    struct Search {
-        std::wstring caption;
-        int count = 0;
-        bool foreground = false;
-    } search{to_utf16(caption)};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& found = *reinterpret_cast<Search*>(data);
-            wchar_t name[8] = {};
-            wchar_t title[256] = {};
-            GetClassNameW(window, name, 8);
-            GetWindowTextW(window, title, 256);
-            if (IsWindowVisible(window) && std::wstring_view(name) == L"#32770" &&
-                found.caption == title) {
-                ++found.count;
-                found.foreground = found.foreground || GetForegroundWindow() == window;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    std::cout << search.count << (search.foreground ? " foreground" : "") << std::endl;
+    std::wstring title = to_utf16(caption);
+    int count = 0;
+    bool foreground = false;
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", title.c_str()));) {
+        count += IsWindowVisible(box) ? 1 : 0;
+        foreground = foreground || box == GetForegroundWindow();
+    }
+    std::cout << count << (foreground ? " foreground" : "") << std::endl;
     return 0;
 }
 
