@@ -18,7 +18,8 @@ int main(int /*argc*/, char** argv) {
         app = std::make_unique<osyl::Application>(*backend);
     } catch (const std::exception& error) {
         std::string path = osyl::current_executable_path();
-        return osyl::report_startup_failure(backend.get(), error, path.empty() ? argv[0] : path);
+        return osyl::report_startup_failure(backend.get(), error, path.empty() ? argv[0] : path,
+                                            osyl::show_startup_box_without_backend);
     }
     return app->run();
 }

@@ -97,7 +97,8 @@ UniqueWindow create_application_window(const WindowClass& window_class) {
         CreateWindowExW(0, window_class.name(), L"",
                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0,
                         0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    if (!window) throw SystemError(static_cast<int>(GetLastError()));
+    if (!window)
+        throw SystemError(static_cast<int>(GetLastError()), "Cannot create the application window");
     return window;
 }
 

@@ -45,10 +45,8 @@ X11Backend::X11Backend() {
     load_time_zone();
     create_cursor();
     open_box_font();
-    xcb_gcontext_t gc = m_conn.generate_id();
     std::uint32_t no_exposures = 0;
-    xcb_create_gc(m_conn.get(), gc, m_conn.root(), XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
-    m_gc = XOwned<xcb_free_gc>(m_conn.get(), gc);
+    m_gc = m_conn.create_gc(XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
     create_leader();
     m_keysyms.reset(xcb_key_symbols_alloc(m_conn.get()));
     if (!m_keysyms) throw DisplayError("The X display closed the connection");
