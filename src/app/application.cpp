@@ -21,10 +21,6 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-}  // namespace
-
-namespace {
-
 // The skin folder lies beside the executable; without its path the program would read
 // pictures from wherever it was started instead.
 std::string known_executable_path(Backend& backend) {
@@ -54,8 +50,14 @@ void Application::start() { m_form1->show(); }
 
 // A display never runs dry, so the loop returns only when the program ends.
 int Application::run() {
-    start();
-    run_pending();
+    try {
+        start();
+        run_pending();
+    } catch (const std::exception& error) {
+        write_error_line(report_text(message_of(error)));
+        m_finished = true;
+        m_exit_status = 1;
+    }
     return m_exit_status;
 }
 
@@ -82,12 +84,24 @@ void Application::finish(int status) {
 void Application::pump(Nesting nesting, const std::function<bool()>& done) {
     while (!done() && !m_desktop.quit_requested()) {
         present_changes();
-        std::optional<Event> event = m_backend.next_event(m_desktop.next_timer_due());
+        std::optional<Event> event = wait_for_event();
         if (event) guarded([&] { dispatch(*event); });
         m_desktop.run_due_timers();
         if (!event && nesting == Nesting::TopLevel && m_backend.script_exhausted()) break;
     }
     present_changes();
+}
+
+// A failed wait is reported like a failed handler and the loop goes on. Past the deepest
+// report it could only fail again at once, so it ends the program instead.
+std::optional<Event> Application::wait_for_event() {
+    try {
+        return m_backend.next_event(m_desktop.next_timer_due());
+    } catch (const AppError& error) {
+        if (m_open_reports >= max_open_reports) throw;
+        report(error);
+        return std::nullopt;
+    }
 }
 
 // Composing can fail like any handler; the report's own loop must not let it escape.
@@ -132,18 +146,18 @@ void Application::dispatch(const Event& event) {
 // otherwise open boxes until its stack ran out.
 void Application::report(const std::exception& error) {
     std::string text = report_text(message_of(error));
-    if (m_open_reports >= max_open_reports) {
-        std::string line = text;
-        std::replace_if(
-            line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-        std::fprintf(stderr, "%s: %s\n", m_title.c_str(), line.c_str());
-        return;
-    }
+    if (m_open_reports >= max_open_reports) return write_error_line(text);
     struct Nested {
         int& depth;
         ~Nested() { --depth; }
     } nested{++m_open_reports};
     open_report(text);
+}
+
+void Application::write_error_line(std::string text) const {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::fprintf(stderr, "%s: %s\n", m_title.c_str(), text.c_str());
 }
 
 // Afterwards the window that was active gets the keyboard back, unless the report was

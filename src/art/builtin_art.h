@@ -1,9 +1,7 @@
 #pragma once
 
+#include "platform/backend.h"
 #include "platform/picture.h"
-
-#include <cstdint>
-#include <vector>
 
 // The pictures every element carries from the moment its window is created. Each call
 // builds a fresh picture, so an element that later gets another picture changes alone.
@@ -21,8 +19,7 @@ Picture res();      // 12 x 12
 Picture shut();     // 12 x 12
 
 // Menu window.
-Picture window();               // 200 x 300 menu background
-void paint_window(Picture& p);  // the same into a 200 x 300 picture
+void paint_window(Picture& p);  // 200 x 300 menu background
 Picture blank_cell();           // 12 x 12 glyph cell before a letter is loaded
 Picture ukaz();                 // 12 x 12 pointer marker
 Picture home();                 // 15 x 19 strip icons
@@ -31,13 +28,7 @@ Picture chel();
 Picture sleft();   // 20 x 20 arrow buttons
 Picture sright();  // the left-right mirror of sleft
 
-// The application icon: 0xAARRGGBB pixels, top-left first, alpha either 0 or 0xFF.
-struct Icon {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> argb;
-};
-
-Icon main_icon();  // 32 x 32 in the 16 standard VGA colours
+// The application icon, alpha either 0 or 0xFF.
+IconImage main_icon();  // 32 x 32 in the 16 standard VGA colours
 
 }  // namespace osyl::art

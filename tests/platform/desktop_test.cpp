@@ -66,7 +66,9 @@ TEST_F(DeliveryTest, TopmostElementGetsTheEventAndEmptySpaceGoesToTheWindow) {
     mouse(Action::Move, {15, 15});  // a and b_over_a overlap here; the later one is on top
     mouse(Action::Move, {5, 5});
     mouse(Action::Move, {90, 40});
-    EXPECT_EQ(log, (Log{"b_over_a:move@5,5", "a:move@5,5", "Upper:move"}));
+    lower.set_left(40);
+    mouse(Action::Move, {47, 106});
+    EXPECT_EQ(log, (Log{"b_over_a:move@5,5", "a:move@5,5", "Upper:move", "c:move@7,6"}));
 }
 
 TEST_F(DeliveryTest, LeftPressCapturesUntilReleaseEvenOutsideTheWindow) {
@@ -250,6 +252,10 @@ TEST(WindowCompose, DrawnPicturesArePaintedWhenTheWindowShows) {
         EXPECT_EQ(shown.at(15, 15), 0x123456U);
         window.hide();
     }
+    // A picture set by hand gives back what the drawing's pixels were paid with.
+    std::uint64_t before = pixel_bytes_in_use();
+    window.find("part")->set_picture(Picture());
+    EXPECT_EQ(pixel_bytes_in_use(), before - 5 * 5 * sizeof(Rgb));
 }
 
 }  // namespace

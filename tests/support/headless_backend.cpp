@@ -9,6 +9,11 @@ constexpr int key_return = 13;  // virtual key code of Enter
 // Local midnight of the day the scripted clock runs on.
 constexpr std::int64_t base_day_ms = 1767225600000;  // 2026-01-01
 constexpr std::int64_t day_ms = 86'400'000;
+
+// A display that goes away still holding some leaves them counted.
+std::size_t windows_held = 0;
+std::size_t ticks_held = 0;
+
 }  // namespace
 
 HeadlessBackend::HeadlessBackend() : m_now_ms(base_day_ms + 12LL * 3'600'000) {
@@ -103,14 +108,24 @@ HeadlessBackend::WindowState& HeadlessBackend::state(WindowId window) {
     return it->second;
 }
 
+std::size_t HeadlessBackend::windows_everywhere() { return windows_held; }
+std::size_t HeadlessBackend::ticks_everywhere() { return ticks_held; }
+
+void HeadlessBackend::set_modal_tick(ModalTick tick) {
+    bool held = static_cast<bool>(tick);
+    if (held != m_tick_held) held ? ++ticks_held : --ticks_held;
+    m_tick_held = held;
+}
+
 WindowId HeadlessBackend::create_window(const WindowSpec& spec) {
     WindowId id = m_next_id++;
     m_windows[id] = WindowState{spec, spec.bounds, false, Picture()};
+    ++windows_held;
     return id;
 }
 
 void HeadlessBackend::destroy_window(WindowId window) {
-    m_windows.erase(window);
+    windows_held -= m_windows.erase(window);
     if (m_focused == window) m_focused = 0;
 }
 

@@ -59,6 +59,10 @@ public:
     const std::vector<BoxRecord>& boxes() const { return m_boxes; }
     std::size_t open_boxes() const;
     std::size_t pending_steps() const { return m_script.size(); }
+    // Windows and modal ticks (each a desktop with its timers) still held by any headless
+    // display, for the check after each test.
+    static std::size_t windows_everywhere();
+    static std::size_t ticks_everywhere();
 
     // Backend.
     WindowId create_window(const WindowSpec& spec) override;
@@ -70,6 +74,8 @@ public:
     void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
+    // Boxes wait in the program's own loop, which ticks; a tick is only counted.
+    void set_modal_tick(ModalTick tick) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     bool script_exhausted() const override { return m_script.empty(); }
     std::int64_t now_ms() override { return m_now_ms; }
@@ -111,6 +117,7 @@ private:
     LocaleValues m_locale;
     std::string m_executable_path = "/opt/osyl/osyl";
     bool m_auto_dismiss = true;
+    bool m_tick_held = false;
 };
 
 }  // namespace osyl

@@ -40,6 +40,8 @@ public:
     void present(WindowId window, Picture pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
+    // A box is a window of the program's own loop, which ticks.
+    void set_modal_tick(ModalTick) override {}
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     std::int64_t now_ms() override { return wall_clock_ms(); }
     LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
