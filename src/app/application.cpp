@@ -25,7 +25,8 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 // pictures from wherever it was started instead.
 std::string known_executable_path(Backend& backend) {
     std::string path = backend.executable_path();
-    if (path.empty()) throw AppError("The program cannot find its own file, so not its skin");
+    if (path.empty())
+        throw AppError("Cannot find the program's own file, and so not its skin folder");
     return path;
 }
 
