@@ -21,11 +21,20 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
+// The skin folder lies beside the executable; without its path the program would read
+// pictures from wherever it was started instead.
+std::string known_executable_path(Backend& backend) {
+    std::string path = backend.executable_path();
+    if (path.empty())
+        throw AppError("Cannot find the program's own file, and so not its skin folder");
+    return path;
+}
+
 }  // namespace
 
 Application::Application(Backend& backend)
     : m_backend(backend),
-      m_title(application_title(backend.executable_path())),
+      m_title(application_title(known_executable_path(backend))),
       m_desktop(backend) {
     m_desktop.set_guard([this](const std::function<void()>& handler) { guarded(handler); });
     m_form1 = std::make_unique<TForm1>(m_desktop, m_title);
@@ -152,7 +161,8 @@ void Application::write_error_line(std::string text) const {
     std::fprintf(stderr, "%s: %s\n", m_title.c_str(), text.c_str());
 }
 
-// Afterwards the window that was active gets the keyboard back.
+// Afterwards the window that was active gets the keyboard back, unless the report was
+// opened over another one: that one keeps the keyboard until it closes in turn.
 void Application::open_report(const std::string& text) {
     m_desktop.cancel_capture();
     Window* was_active = m_desktop.active_window();
@@ -168,7 +178,8 @@ void Application::open_report(const std::string& text) {
                           m_dismissed.end());
     }
     m_desktop.set_input_enabled(was_enabled);
-    if (was_active && was_active->visible() && !m_desktop.quit_requested())
+    bool outermost = m_open_reports == 1;
+    if (outermost && was_active && was_active->visible() && !m_desktop.quit_requested())
         m_desktop.activate(*was_active);
 }
 

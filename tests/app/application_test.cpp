@@ -62,6 +62,14 @@ TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessageAndWaitsForTheBox) {
     EXPECT_EQ(backend.open_boxes(), 0U);
 }
 
+// Skin pictures from the working directory would be a silent guess.
+TEST(StartupFailure, AnExecutableNobodyCanFindStopsTheStart) {
+    HeadlessBackend backend;
+    backend.set_executable_path("");
+    EXPECT_THROW(Application app(backend), AppError);
+    EXPECT_EQ(backend.live_windows(), 0U);
+}
+
 TEST(Application, ClosingTheBarEndsWithZeroWhileTheMenuIsShown) {
     AppHarness h;
     h.write_labels("");
@@ -185,6 +193,25 @@ TEST(Application, ReportRaisedByTheClockGivesTheKeyboardBackToTheMenu) {
     h.backend().key(key_insert);
     EXPECT_TRUE(h.run());
     EXPECT_EQ(h.app().exit_status(), 0);
+}
+
+// A tick fails again under the open report: once the newer report closes, the keys go to
+// the one left, not to the disabled menu below it.
+TEST(Application, ClosingANestedReportLeavesTheKeyboardToTheOneBelow) {
+    AppHarness h;
+    h.write_labels("");
+    h.backend().set_time(10, 59, 30);
+    h.start();
+    std::filesystem::remove(h.skin_dir() / "c0.bmp");
+    h.backend().set_auto_dismiss(false);
+    h.backend().click(prg);
+    h.backend().advance(100'000);  // 11:00 and 11:01 each need the missing 0
+    h.backend().dismiss_box();
+    h.backend().key(key_insert);
+    h.backend().dismiss_box();
+    EXPECT_FALSE(h.run()) << "Insert reached the menu under the report left open";
+    EXPECT_EQ(h.backend().open_boxes(), 0U);
+    EXPECT_EQ(h.backend().focused_window(), "Form2");
 }
 
 TEST(Application, WindowsAreDestroyedWithTheApplication) {

@@ -45,9 +45,9 @@ public:
     void click(Point screen, Button button = Button::Left);
     void key(int key_code, Modifiers modifiers = 0);  // to the focused window
     void close(const std::string& window_name);       // the window manager's close command
-    void dismiss_box();                               // the topmost open box
-    void advance(std::int64_t ms);                    // timers fire on the way
-    void step_clock(std::int64_t ms);                 // the wall clock is set, back if < 0
+    void dismiss_box();                // Enter: closes the topmost box if a box has the keyboard
+    void advance(std::int64_t ms);     // timers fire on the way
+    void step_clock(std::int64_t ms);  // the wall clock is set, back if < 0
     void quit();
     void settings_changed();
 
@@ -111,6 +111,7 @@ private:
     std::deque<Step> m_script;
     WindowId m_next_id = 1;
     WindowId m_focused = 0;
+    bool m_box_focused = false;  // an open box has the keyboard
     std::int64_t m_now_ms;
     int m_utc_offset_s = 0;
     LocaleValues m_locale;

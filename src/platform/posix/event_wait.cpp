@@ -1,12 +1,12 @@
 #include "platform/posix/event_wait.h"
 
+#include "platform/clock.h"
 #include "platform/errors.h"
 
 #include <poll.h>
 
 #include <array>
 #include <cerrno>
-#include <ctime>
 
 namespace osyl::posix {
 
@@ -24,7 +24,7 @@ EventWait::Woke EventWait::wait(int display_fd, std::optional<std::int64_t> dead
         if ((fds[1].revents & POLLIN) != 0) {
             if (std::optional<int> signal = m_signals.take()) {
                 if (*signal != SIGHUP) return Woke::Quit;
-                tzset();
+                load_time_zone();
                 return Woke::SettingsChanged;
             }
         }

@@ -19,6 +19,8 @@ public:
     // The deadline is a wall-clock alarm, so a clock set while waiting (or a resume) wakes
     // the loop at once as a settings change, and the core ticks again.
     Woke wait(int display_fd, std::optional<std::int64_t> deadline_ms);
+    // Readable when a signal is waiting: a wait elsewhere (for a server's answer) watches it.
+    int signal_fd() const { return m_signals.fd(); }
 
 private:
     SignalWatch m_signals;

@@ -74,8 +74,8 @@ private:
     std::optional<Event> take_queued();
     Event lost();
 
-    Display m_display;  // first: everything below uses it
-    posix::EventWait m_wait;
+    posix::EventWait m_wait;  // first: signals end the program from the start on
+    Display m_display;        // everything below uses it
     BoxFont m_font;
     std::deque<Event> m_events;  // queued by the listeners
     Seat m_seat;
@@ -232,7 +232,8 @@ void WaylandBackend::pointer(const PointerEvent& event) {
     if (window == nullptr) return;
     Rect place = window->actual();
     Point screen{place.left + event.at.x, place.top + event.at.y};
-    m_events.push_back(MouseInput{event.action, event.button, screen, event.modifiers, event.time});
+    m_events.push_back(
+        MouseInput{event.action, event.button, screen, event.modifiers, event.time, id, event.at});
 }
 
 void WaylandBackend::key(const KeyEvent& event) {

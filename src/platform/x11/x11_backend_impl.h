@@ -83,8 +83,8 @@ private:
     Event dismiss(BoxId box);
     std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
 
-    Connection m_conn;  // first: everything below sends requests on it
-    posix::EventWait m_wait;
+    posix::EventWait m_wait;                // first: every wait on the server watches it
+    Connection m_conn{m_wait.signal_fd()};  // everything below sends requests on it
     XOwned<xcb_free_cursor> m_cursor;
     XOwned<xcb_close_font> m_box_font_id;
     BoxFont m_box_font;
