@@ -178,6 +178,9 @@ void Connection::choose_visual(const std::string& display) {
     m_format.red_mask = chosen.type->red_mask;
     m_format.green_mask = chosen.type->green_mask;
     m_format.blue_mask = chosen.type->blue_mask;
+    if (chosen.depth == 32) {
+        m_format.opaque_bits = ~(m_format.red_mask | m_format.green_mask | m_format.blue_mask);
+    }
 }
 
 XOwned<xcb_free_gc> Connection::create_gc(std::uint32_t mask, const std::uint32_t* values) const {
