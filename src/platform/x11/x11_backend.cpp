@@ -53,14 +53,20 @@ X11Backend::X11Backend() {
     read_num_lock_mask();
 }
 
+// A server without the "cursor" font makes no arrow: the windows are then made without a
+// cursor of their own and show their parent's.
 void X11Backend::create_cursor() {
     xcb_font_t font = m_conn.generate_id();
-    xcb_open_font(m_conn.get(), font, 6, "cursor");
-    XOwned<xcb_close_font> cursor_font(m_conn.get(), font);
     xcb_cursor_t cursor = m_conn.generate_id();
-    xcb_create_glyph_cursor(m_conn.get(), cursor, font, font, left_ptr_glyph, left_ptr_glyph + 1, 0,
-                            0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
-    m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
+    // Both asked at once, so that checking them costs one round trip.
+    auto opened = xcb_open_font_checked(m_conn.get(), font, 6, "cursor");
+    auto made =
+        xcb_create_glyph_cursor_checked(m_conn.get(), cursor, font, font, left_ptr_glyph,
+                                        left_ptr_glyph + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
+    XReply<xcb_generic_error_t> open_error{xcb_request_check(m_conn.get(), opened)};
+    XReply<xcb_generic_error_t> make_error{xcb_request_check(m_conn.get(), made)};
+    if (!open_error) xcb_close_font(m_conn.get(), font);
+    if (!open_error && !make_error) m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
 }
 
 // The ISO 10646 cell font of the same 6 x 13 cell as "fixed" shows UTF-8 text; the plain
