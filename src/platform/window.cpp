@@ -14,6 +14,7 @@ Window::Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size)
       m_bounds(spec.bounds),
       m_auto_size(auto_size),
       m_canvas(spec.bounds.width, spec.bounds.height) {
+    invalidate();
     m_id = desktop.backend().create_window(spec);
     desktop.attach(*this);
 }
@@ -37,7 +38,7 @@ Element& Window::add(std::string name, Rect bounds, Element::Drawing drawing) {
 
 Element& Window::add(std::unique_ptr<Element> element) {
     m_elements.push_back(std::move(element));
-    element_bounds_changed();
+    element_bounds_changed(m_elements.back()->bounds());
     return *m_elements.back();
 }
 
@@ -74,22 +75,24 @@ void Window::show() { m_desktop.show(*this); }
 void Window::hide() { m_desktop.hide(*this); }
 void Window::close() { m_desktop.close(*this); }
 
-Picture Window::compose() const {
-    Picture canvas = Picture::canvas(m_canvas, button_face);
-    Rect whole{0, 0, canvas.width(), canvas.height()};
+// A partial canvas costs what its area does; only the whole one is paid for by the window.
+Picture Window::compose(Rect area) const {
+    Rect whole = client_area();
+    Picture canvas = area == whole ? Picture::canvas(m_canvas, button_face)
+                                   : Picture(area.width, area.height, button_face);
     for (const auto& element : m_elements) {
-        if (!element->visible()) continue;
+        if (!element->visible() || element->bounds().intersected(area).empty()) continue;
         // A background painted in place needs no picture of its own.
-        if (element->drawing() && element->bounds() == whole)
+        if (element->drawing() && element->bounds() == whole && area == whole)
             element->drawing()(canvas);
         else
-            canvas.blit(element->picture(), element->left(), element->top());
+            canvas.blit(element->picture(), element->left() - area.left, element->top() - area.top);
     }
     return canvas;
 }
 
-void Window::element_bounds_changed() {
-    invalidate();
+void Window::element_bounds_changed(Rect area) {
+    invalidate(area);
     if (m_auto_size == AutoSize::Yes) fit_to_elements();
 }
 
@@ -108,10 +111,14 @@ void Window::fit_to_elements() {
     if (left > right) return;
     // The canvas is paid for first: if it does not fit, nothing has moved yet.
     m_canvas.resize(right - left, bottom - top);
-    if (left != 0 || top != 0)
+    if (left != 0 || top != 0) {
         for (auto& element : m_elements) element->shift(-left, -top);
+        invalidate();
+    }
     Rect fitted{m_bounds.left, m_bounds.top, right - left, bottom - top};
-    if (fitted != m_bounds) set_bounds(fitted);
+    if (fitted == m_bounds) return;
+    set_bounds(fitted);
+    invalidate();
 }
 
 }  // namespace osyl

@@ -46,13 +46,20 @@ public:
     // The close command: hides a secondary window, ends the program for the main one.
     void close();
 
-    Picture compose() const;
-    bool dirty() const { return m_dirty; }
-    void invalidate() { m_dirty = true; }
-    void mark_presented() { m_dirty = false; }
+    // The whole window, or only the part inside the area (client coordinates).
+    Picture compose() const { return compose(client_area()); }
+    Picture compose(Rect area) const;
+    Rect client_area() const { return {0, 0, m_bounds.width, m_bounds.height}; }
+    bool dirty() const { return !m_damage.empty(); }
+    // What changed since the window was last presented, in client coordinates.
+    Rect damage() const { return m_damage; }
+    void invalidate() { m_damage = client_area(); }
+    void invalidate(Rect area) { m_damage = m_damage.united(area.intersected(client_area())); }
+    void mark_presented() { m_damage = {}; }
     // Frees what only a shown window needs; composing draws it again.
     void drop_drawings();
-    void element_bounds_changed();
+    // An element moved or changed size; the area covers where it was and where it is.
+    void element_bounds_changed(Rect area);
 
     // Handlers of the window itself.
     std::function<void()> on_show;
@@ -71,7 +78,7 @@ private:
     AutoSize m_auto_size;
     WindowId m_id = 0;
     bool m_visible = false;
-    bool m_dirty = true;
+    Rect m_damage;              // all of it until first presented, set by the constructor
     PixelBudgetShare m_canvas;  // paid for whenever the size changes, used when composing
     std::vector<std::unique_ptr<Element>> m_elements;
 };

@@ -274,11 +274,11 @@ TEST_F(X11Test, ProtocolErrorIsOneLineOnStandardErrorAndTheBackendGoesOn) {
     pump_for(50ms);        // sends the creation
     client.destroy(gone);  // behind the backend's back
     testing::internal::CaptureStderr();
-    backend->present(gone, pattern(200, 300));  // PutImage, request 72
+    backend->present(gone, pattern(200, 300));  // CopyArea to the window, request 62
     pump_for(300ms);
     std::string written = testing::internal::GetCapturedStderr();
     EXPECT_EQ(written,
-              "osyl: X error 9 (BadDrawable) for request 72.0 on resource " + hex_id(gone) + "\n");
+              "osyl: X error 9 (BadDrawable) for request 62.0 on resource " + hex_id(gone) + "\n");
 
     WindowId bar = create("Form1", bar_bounds, WindowRole::Main);
     backend->present(bar, pattern(800, 24));

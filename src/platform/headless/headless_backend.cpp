@@ -104,7 +104,7 @@ HeadlessBackend::WindowState& HeadlessBackend::state(WindowId window) {
 
 WindowId HeadlessBackend::create_window(const WindowSpec& spec) {
     WindowId id = m_next_id++;
-    m_windows[id] = WindowState{spec, spec.bounds, false, Picture()};
+    m_windows[id] = WindowState{spec, spec.bounds, false, Picture(), {}, 0};
     return id;
 }
 
@@ -126,7 +126,17 @@ void HeadlessBackend::activate(WindowId window, std::uint32_t) {
 }
 
 void HeadlessBackend::present(WindowId window, Picture pixels) {
-    state(window).pixels = std::move(pixels);
+    WindowState& s = state(window);
+    s.last_sent = {0, 0, pixels.width(), pixels.height()};
+    ++s.sends;
+    s.pixels = std::move(pixels);
+}
+
+void HeadlessBackend::update(WindowId window, Rect area, const Picture& pixels) {
+    WindowState& s = state(window);
+    s.last_sent = area;
+    ++s.sends;
+    s.pixels.blit(pixels, area.left, area.top);
 }
 
 BoxId HeadlessBackend::open_message_box(const MessageBoxSpec& spec) {

@@ -38,6 +38,7 @@ public:
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
     void present(WindowId window, Picture pixels) override;
+    void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
@@ -53,10 +54,12 @@ private:
         std::uint32_t time = 0;
     };
 
-    void create_cursor();
-    void open_box_font();
+    void give_cursor();
+    void set_cursor(xcb_window_t window);
+    const BoxFont& box_font();
     void create_leader();
-    void read_num_lock_mask();
+    void read_keyboard();
+    bool wm_takes_focus_requests();
     WindowBase base() const { return {m_leader.id(), m_cursor.id(), m_gc.id()}; }
     TopWindow* find_window(xcb_window_t id);
     std::pair<BoxId, MessageBox*> find_box(xcb_window_t id);
@@ -80,24 +83,28 @@ private:
     void locate(TopWindow& window, int width, int height);
     void saw_pointer(xcb_window_t id, Point root, Point in_window);
     Event dismiss(BoxId box);
-    std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
+    std::uint32_t keysym_of(const xcb_key_press_event_t& event);
 
     Connection m_conn;  // first: everything below sends requests on it
     SignalWatch m_signals;
     ClockWatch m_clock;
-    XOwned<xcb_free_cursor> m_cursor;
+    XOwned<xcb_free_cursor> m_cursor;  // none until the pointer first comes over us
+    bool m_cursor_tried = false;
     XOwned<xcb_close_font> m_box_font_id;
-    BoxFont m_box_font;
+    BoxFont m_box_font;  // opened with the first report
+    bool m_box_font_tried = false;
     XOwned<xcb_free_gc> m_gc;
     XOwned<xcb_destroy_window> m_leader;
-    KeySymbols m_keysyms;
+    KeySymbols m_keysyms;  // none until a key is pressed
     std::uint16_t m_num_lock_mask = 0;
     std::map<xcb_window_t, std::unique_ptr<TopWindow>> m_windows;
     xcb_window_t m_main = 0;
     std::map<BoxId, std::unique_ptr<MessageBox>> m_boxes;
     BoxId m_next_box = 1;
     std::optional<PendingFocus> m_pending_focus;
-    std::uint32_t m_user_time = 0;  // of the last button or key event on our windows
+    std::optional<bool> m_wm_takes_focus;  // whether the window manager takes _NET_ACTIVE_WINDOW
+    xcb_window_t m_wm_check = 0;           // its check window, watched for its end
+    std::uint32_t m_user_time = 0;         // of the last button or key event on our windows
     std::deque<XReply<xcb_generic_event_t>> m_held;  // read while waiting for a timestamp
     bool m_lost = false;  // the lost connection was written to standard error
 };

@@ -135,12 +135,21 @@ std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
                 locate(*window, now.width, now.height);
             }
             return std::nullopt;
-        case XCB_MAPPING_NOTIFY: {
-            auto mapping = as<xcb_mapping_notify_event_t>(event);
-            xcb_refresh_keyboard_mapping(m_keysyms.get(), &mapping);
-            read_num_lock_mask();
+        case XCB_MAPPING_NOTIFY: m_keysyms.reset(); return std::nullopt;  // asked again when used
+        case XCB_ENTER_NOTIFY: give_cursor(); return std::nullopt;
+        case XCB_PROPERTY_NOTIFY: {
+            auto notify = as<xcb_property_notify_event_t>(event);
+            if (notify.window == m_conn.root() &&
+                (notify.atom == m_conn.atom(Atom::NetSupportingWmCheck) ||
+                 notify.atom == m_conn.atom(Atom::NetSupported))) {
+                m_wm_takes_focus.reset();
+            }
             return std::nullopt;
         }
+        case XCB_DESTROY_NOTIFY:
+            if (as<xcb_destroy_notify_event_t>(event).window == m_wm_check)
+                m_wm_takes_focus.reset();
+            return std::nullopt;
         default: return std::nullopt;
     }
 }
@@ -187,7 +196,8 @@ std::optional<Event> X11Backend::on_motion(const xcb_motion_notify_event_t& even
     return input;
 }
 
-std::uint32_t X11Backend::keysym_of(const xcb_key_press_event_t& event) const {
+std::uint32_t X11Backend::keysym_of(const xcb_key_press_event_t& event) {
+    if (!m_keysyms) read_keyboard();
     KeyState state;
     state.shift = (event.state & XCB_MOD_MASK_SHIFT) != 0;
     state.caps_lock = (event.state & XCB_MOD_MASK_LOCK) != 0;
@@ -251,11 +261,13 @@ std::optional<Event> X11Backend::on_map_change(xcb_window_t id, bool mapped) {
     return VisibilityChange{id, mapped};
 }
 
+// Each exposed rectangle of a window comes back from its copy on the server; a box is
+// drawn again once the last of them arrived.
 void X11Backend::on_expose(const xcb_expose_event_t& event) {
-    if (event.count != 0) return;
     if (TopWindow* window = find_window(event.window)) {
-        window->repaint();
-    } else if (auto [box, box_window] = find_box(event.window); box_window != nullptr) {
+        window->repaint({event.x, event.y, event.width, event.height});
+    } else if (auto [box, box_window] = find_box(event.window);
+               box_window != nullptr && event.count == 0) {
         box_window->draw();
     }
 }
