@@ -9,6 +9,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <initializer_list>
 #include <ostream>
 
 namespace osyl::test {
@@ -321,6 +323,68 @@ TEST_F(EndToEndOpenbox, AltF4OnTheMenuHidesItAndTheStartButtonDoesNotKnow) {
     menu = session.window(session.menu());
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->bounds, menu_area);
+}
+
+// The program's requests as xtrace logs them, on a display of its own in front of the
+// session's server.
+class RequestLog {
+public:
+    explicit RequestLog(const DesktopSession& session) {
+        int number = 600;
+        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+        m_display = ":" + std::to_string(number);
+        m_xtrace.emplace(std::vector<std::string>{"xtrace", "-n", "-k", "-d", session.display(),
+                                                  "-D", m_display, "-o", m_log.string()},
+                         SpawnOptions{{}, {}, Output::Discard, {}});
+        if (!poll_until([&] { return std::filesystem::exists(socket()); }, 10s))
+            throw std::runtime_error("xtrace did not start (scripts/install-deps installs it)");
+    }
+    ~RequestLog() {
+        m_xtrace.reset();
+        std::filesystem::remove(socket());
+    }
+    const std::string& display() const { return m_display; }
+    // Requests whose logged line holds every one of the parts.
+    int count(std::initializer_list<std::string> parts) const {
+        std::ifstream log(m_log);
+        int found = 0;
+        for (std::string line; std::getline(log, line);) {
+            bool all = line.find(" Request(") != std::string::npos;
+            for (const std::string& part : parts) all = all && line.find(part) != std::string::npos;
+            found += all ? 1 : 0;
+        }
+        return found;
+    }
+
+private:
+    std::string socket() const { return "/tmp/.X11-unix/X" + m_display.substr(1); }
+
+    TempDir m_dir;
+    std::filesystem::path m_log = m_dir.path() / "requests.log";
+    std::string m_display;
+    std::optional<ChildProcess> m_xtrace;
+};
+
+// Until the first report, key or pointer over a window, the program asks the server for
+// no font and no keyboard map; a window that was covered comes back from the server's
+// copy of its picture, with no pixels sent again.
+TEST(EndToEndRequests, StartUpOpensNoFontAndExposeSendsNoPixels) {
+    DesktopSession session;
+    RequestLog requests(session);
+    session.launch({{"DISPLAY", requests.display()}});
+    Picture expected = HeadlessTwin(session.folder()).pixels("Form1");
+    session.wait_for_picture(bar_area, expected, {clock_digits});
+    EXPECT_EQ(requests.count({"OpenFont"}), 0);
+    EXPECT_EQ(requests.count({"GetKeyboardMapping"}), 0);
+    ASSERT_EQ(requests.count({"PutImage", "width=800"}), 1);
+
+    RunResult cover = run({"xmessage", "-geometry", "300x40+100+570", "-timeout", "1", "cover"},
+                          session.environment());
+    ASSERT_EQ(cover.status, 0) << cover.err;
+    Picture seen = session.wait_for_picture(bar_area, expected, {clock_digits});
+    EXPECT_EQ(differences(seen, expected, {clock_digits}), "");
+    EXPECT_EQ(requests.count({"PutImage", "width=800"}), 1);
+    EXPECT_GE(requests.count({"CopyArea"}), 2);
 }
 
 // Without a display the program cannot start: status 1 and the reason on standard error.
