@@ -1,9 +1,13 @@
 #include "platform/errors.h"
+#include "support/test_support.h"
 #include "x11/x11_fixture.h"
 
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace osyl::test {
 namespace {
@@ -60,6 +64,30 @@ TEST_F(X11Test, ExposedWindowIsRepaintedFromTheLastPicture) {
     ASSERT_FALSE(shows_at(screenshot(xvfb.display()), pixels, {0, 577}));
     client.destroy(cover);
     EXPECT_TRUE(screen_shows(pixels, {0, 577}));
+}
+
+// Without the cursor font the windows are made all the same, with their parent's pointer,
+// and the pointer coming over them writes no error.
+TEST_F(X11Test, ServerWithoutTheCursorFontStillShowsTheWindows) {
+    backend.reset();
+    // "fixed" alone, from xfonts-base.
+    TempDir fonts;
+    const char* name = "-misc-fixed-medium-r-semicondensed--13-120-75-75-c-60-iso8859-1";
+    std::filesystem::copy_file("/usr/share/fonts/X11/misc/6x13-ISO8859-1.pcf.gz",
+                               fonts / "6x13.pcf.gz");
+    std::ofstream(fonts / "fonts.dir") << "1\n6x13.pcf.gz " << name << "\n";
+    std::ofstream(fonts / "fonts.alias") << "fixed " << name << "\n";
+    client.set_font_path(fonts.path().string());
+    testing::internal::CaptureStderr();
+    backend = make_x11_backend();
+    WindowId bar = create("Form1", bar_bounds, WindowRole::Main);
+    Picture pixels = pattern(800, 24);
+    backend->present(bar, pixels);
+    show_and_wait(bar);
+    EXPECT_EQ(tool({"xdotool", "mousemove", "400", "590"}).status, 0);
+    pump_for(200ms);
+    EXPECT_TRUE(screen_shows(pixels, {0, 577}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(X11Test, FullScreenPictureArrivesWhole) {

@@ -114,4 +114,15 @@ Rect XClient::geometry(std::uint32_t window) {
     return {origin->dst_x, origin->dst_y, size->width, size->height};
 }
 
+void XClient::set_font_path(const std::string& folder) {
+    std::string entry(1, static_cast<char>(folder.size()));  // a STR: its length, then the bytes
+    entry += folder;
+    auto cookie =
+        xcb_set_font_path_checked(m_conn->c, 1, reinterpret_cast<xcb_str_t*>(entry.data()));
+    if (xcb_generic_error_t* error = xcb_request_check(m_conn->c, cookie)) {
+        std::free(error);
+        throw std::runtime_error("the server refused the font path " + folder);
+    }
+}
+
 }  // namespace osyl::test

@@ -31,6 +31,8 @@ public:
     std::vector<std::uint32_t> cardinals(std::uint32_t window, const std::string& property);
     // Window position on the screen, whatever parents a window manager put around it.
     Rect geometry(std::uint32_t window);
+    // Replaces the server's font path (the built-in fonts included) with one folder.
+    void set_font_path(const std::string& folder);
 
 private:
     std::uint32_t create(Rect area, bool override_redirect);
