@@ -10,19 +10,20 @@
 namespace osyl::art {
 
 // Bar window.
-Picture back();     // 800 x 23 bar background
-Picture prg();      // 39 x 13 start button
-Picture divider();  // 2 x 23, Razdel1 and razdel2
-Picture digit();    // 12 x 12 clock digit 0, c1 ... c4
-Picture colon();    // 3 x 10, Cd
-Picture panel();    // 98 x 23 tray behind the three panel buttons
-Picture opt();      // 12 x 12
-Picture res();      // 12 x 12
-Picture shut();     // 12 x 12
+Picture back();               // 800 x 23 bar background
+void paint_back(Picture& p);  // the same into the top-left 800 x 23 of a picture
+Picture prg();                // 39 x 13 start button
+Picture divider();            // 2 x 23, Razdel1 and razdel2
+Picture digit();              // 12 x 12 clock digit 0, c1 ... c4
+Picture colon();              // 3 x 10, Cd
+Picture panel();              // 98 x 23 tray behind the three panel buttons
+Picture opt();                // 12 x 12
+Picture res();                // 12 x 12
+Picture shut();               // 12 x 12
 
 // Menu window.
 Picture window();               // 200 x 300 menu background
-void paint_window(Picture& p);  // the same into a 200 x 300 picture
+void paint_window(Picture& p);  // the same into the top-left 200 x 300 of a picture
 Picture blank_cell();           // 12 x 12 glyph cell before a letter is loaded
 Picture ukaz();                 // 12 x 12 pointer marker
 Picture home();                 // 15 x 19 strip icons

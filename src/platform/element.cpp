@@ -24,12 +24,14 @@ Element::Element(Window& window, std::string name, Rect bounds, Drawing drawing)
       m_drawing_share(bounds.width, bounds.height) {}
 
 const Picture& Element::picture() const {
-    if (!m_picture) {
-        Picture painted = Picture::canvas(m_drawing_share, 0);
-        m_drawing(painted);
-        m_picture = std::make_shared<const Picture>(std::move(painted));
-    }
+    if (!m_picture) m_picture = std::make_shared<const Picture>(painted());
     return *m_picture;
+}
+
+Picture Element::painted() const {
+    Picture picture = Picture::canvas(m_drawing_share, 0);
+    m_drawing(picture);
+    return picture;
 }
 
 void Element::drop_drawing() {

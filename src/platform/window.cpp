@@ -82,9 +82,11 @@ Picture Window::compose(Rect area) const {
                                    : Picture(area.width, area.height, button_face);
     for (const auto& element : m_elements) {
         if (!element->visible() || element->bounds().intersected(area).empty()) continue;
-        // A background painted in place needs no picture of its own.
-        if (element->drawing() && element->bounds() == whole && area == whole)
+        // A background needs no picture of its own to be kept.
+        if (element->is_background() && area == whole)
             element->drawing()(canvas);
+        else if (element->is_background())
+            canvas.blit(element->painted(), -area.left, -area.top);
         else
             canvas.blit(element->picture(), element->left() - area.left, element->top() - area.top);
     }
