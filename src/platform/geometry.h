@@ -21,6 +21,9 @@ struct Rect {
     bool contains(Point p) const {
         return p.x >= left && p.x < right() && p.y >= top && p.y < bottom();
     }
+    bool contains(Rect r) const {
+        return r.left >= left && r.top >= top && r.right() <= right() && r.bottom() <= bottom();
+    }
     bool empty() const { return width <= 0 || height <= 0; }
     // The smallest rectangle holding both; an empty one adds nothing.
     Rect united(Rect o) const {

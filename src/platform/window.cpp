@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <utility>
 
 namespace osyl {
@@ -75,12 +76,21 @@ void Window::show() { m_desktop.show(*this); }
 void Window::hide() { m_desktop.hide(*this); }
 void Window::close() { m_desktop.close(*this); }
 
+// Pictures are opaque: nothing below the topmost element that covers the area shows.
+std::ptrdiff_t Window::first_showing(Rect area) const {
+    for (auto it = m_elements.rbegin(); it != m_elements.rend(); ++it)
+        if ((*it)->visible() && (*it)->bounds().contains(area))
+            return std::distance(it, m_elements.rend()) - 1;
+    return 0;
+}
+
 // A partial canvas costs what its area does; only the whole one is paid for by the window.
 Picture Window::compose(Rect area) const {
     Rect whole = client_area();
     Picture canvas = area == whole ? Picture::canvas(m_canvas, button_face)
                                    : Picture(area.width, area.height, button_face);
-    for (const auto& element : m_elements) {
+    for (auto it = m_elements.begin() + first_showing(area); it != m_elements.end(); ++it) {
+        const Element* element = it->get();
         if (!element->visible() || element->bounds().intersected(area).empty()) continue;
         // A background needs no picture of its own to be kept.
         if (element->is_background() && area == whole)

@@ -4,6 +4,7 @@
 #include "platform/colours.h"
 #include "platform/element.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,6 +70,8 @@ public:
 private:
     friend class Desktop;
     void fit_to_elements();
+    // The index of the lowest element that can show in the area.
+    std::ptrdiff_t first_showing(Rect area) const;
     Element& add(std::unique_ptr<Element> element);
     void set_bounds(Rect bounds);
 
