@@ -119,7 +119,7 @@ void Application::dispatch(const Event& event) {
 // nest, a tick can fail again during one, but only so deep: an unattended bar would
 // otherwise open boxes until its stack ran out.
 void Application::report(const std::exception& error) {
-    std::string text = report_text(error.what());
+    std::string text = report_text(message_of(error));
     if (m_open_reports >= max_open_reports) {
         std::string line = text;
         std::replace_if(

@@ -31,7 +31,8 @@ int main() {
         backend = osyl::make_native_backend();
         app = std::make_unique<osyl::Application>(*backend);
     } catch (const std::exception& error) {
-        return osyl::report_startup_failure(backend.get(), error, osyl::current_executable_path());
+        return osyl::report_startup_failure(backend.get(), error, osyl::current_executable_path(),
+                                            osyl::show_startup_box_without_backend);
     }
     return app->run();
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <new>
 #include <typeinfo>
 
 namespace osyl {
@@ -16,6 +17,7 @@ namespace {
 std::string type_name_of(const std::exception& error) {
     if (const auto* app_error = dynamic_cast<const AppError*>(&error))
         return app_error->type_name();
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return "EOutOfMemory";
     return typeid(error).name();
 }
 
@@ -44,17 +46,20 @@ std::string startup_failure_text(const std::exception& error, const std::string&
     std::snprintf(offset, sizeof offset, "%08lX",
                   static_cast<unsigned long>(image_offset(code_position) & 0xFFFFFFFFU));
     return "Exception " + type_name_of(error) + " in module " + file + " at " + offset + ".\r\n" +
-           report_text(error.what()) + "\r\n";
+           report_text(message_of(error)) + "\r\n";
 }
 
 int report_startup_failure(Backend* backend, const std::exception& error,
-                           const std::string& executable_path) {
+                           const std::string& executable_path,
+                           void (*show_without_backend)(const std::string& text)) {
     std::string text = startup_failure_text(error, executable_path,
                                             reinterpret_cast<const void*>(&report_startup_failure));
     std::fputs(without_cr(text).c_str(), stderr);
     if (backend) {
         ScopedBox box(*backend, {"Application Error", text, 0});
         wait_for_dismissal(*backend, box.id());
+    } else if (show_without_backend) {
+        show_without_backend(text);
     }
     return 1;
 }

@@ -12,9 +12,11 @@ class Backend;
 std::string startup_failure_text(const std::exception& error, const std::string& executable_path,
                                  const void* code_position);
 
-// Shows that text in an "Application Error" box when a display is open, writes it to
-// standard error with LF line ends, and returns the exit status 1.
+// Writes that text to standard error with LF line ends, shows it in an "Application Error"
+// box through the backend, or through show_without_backend when there is none, and returns
+// the exit status 1.
 int report_startup_failure(Backend* backend, const std::exception& error,
-                           const std::string& executable_path);
+                           const std::string& executable_path,
+                           void (*show_without_backend)(const std::string& text) = nullptr);
 
 }  // namespace osyl

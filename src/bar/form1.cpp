@@ -41,6 +41,7 @@ TForm1::TForm1(Desktop& desktop, const std::string& title)
       res(add("res", {585, 6}, art::res())),
       shut(add("shut", {609, 6}, art::shut())),
       Cyber(desktop, 1, [this] { CyberTimer(); }),
+      m_desktop(desktop),
       m_executable_path(desktop.backend().executable_path()),
       m_locale(desktop.backend().locale_values()) {
     Form1 = this;
@@ -89,26 +90,22 @@ void TForm1::resMouseUp(const MouseEvent&) { press_up(res); }
 void TForm1::shutMouseDown(const MouseEvent&) { press_down(shut); }
 void TForm1::shutMouseUp(const MouseEvent&) { press_up(shut); }
 
-void TForm1::settings_changed() { m_locale = desktop().backend().locale_values(); }
+void TForm1::settings_changed() { m_locale = m_desktop.backend().locale_values(); }
 
-// Redraws the digits when the hours-and-minutes text changes. The previous text is taken
+// Redraws the digits when the hours and minutes change. The previous digits are taken
 // first, so a digit that fails to load is reported once per change, not on every tick.
 void TForm1::CyberTimer() {
-    Backend& backend = desktop().backend();
-    format_long_time(backend.local_time(backend.now_ms()), m_locale, m_time_string);
-    std::string_view clock_text = clock_text_of(m_time_string);
-    if (clock_text == m_previous_clock_text) return;
-    m_clock_text.assign(clock_text);
-    m_previous_clock_text = m_clock_text;
-    DigitChars chars = digit_chars(m_clock_text);
-    show_digit(c1, chars.c1);
-    show_digit(c2, chars.c2);
-    show_digit(c3, chars.c3);
-    show_digit(c4, chars.c4);
+    Backend& backend = m_desktop.backend();
+    ClockDigits digits = clock_digits(backend.local_time(backend.now_ms()), m_locale);
+    if (digits == m_previous_digits) return;
+    m_previous_digits = digits;
+    show_digit(c1, digits[0]);
+    show_digit(c2, digits[1]);
+    show_digit(c3, digits[2]);
+    show_digit(c4, digits[3]);
 }
 
 void TForm1::show_digit(Element& digit, char character) {
-    if (character < '0' || character > '9') return;
     std::string name = "skin\\c0.bmp";
     name[6] = character;
     digit.set_picture(load_skin_picture(m_executable_path, name));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bar/clock_format.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/element.h"
@@ -52,14 +53,13 @@ private:
     void bind_handlers();
     void show_digit(Element& digit, char character);
 
+    Desktop& m_desktop;
     std::string m_executable_path;
     LocaleValues m_locale;
     // 1 when the start button last showed the menu; it does not follow the menu's real
     // visibility (a menu closed by the window manager still counts as shown).
     std::int32_t m_menu_shown = 0;
-    std::string m_time_string;
-    std::string m_clock_text;
-    std::string m_previous_clock_text;
+    ClockDigits m_previous_digits{};  // no digits at all until the first tick
 };
 
 // The bar window, set while it is being created and valid until the program ends.

@@ -39,6 +39,7 @@ TForm2::TForm2(Desktop& desktop)
       Ukaz(add("Ukaz", {38, 9}, art::ukaz())),
       sleft(add("sleft", {128, 264}, art::sleft())),
       sright(add("sright", {166, 264}, art::sright())),
+      m_desktop(desktop),
       m_executable_path(desktop.backend().executable_path()) {
     Form2 = this;
     bind_handlers();
@@ -107,7 +108,7 @@ void TForm2::FormKeyDown(int key_code, Modifiers) {
 
 // Reached only where letter pictures have grown the window beyond its background.
 void TForm2::FormMouseMove(const MouseEvent&) {
-    if (desktop().active_window() != this) desktop().activate(*this);
+    if (m_desktop.active_window() != this) m_desktop.activate(*this);
 }
 
 void TForm2::GlyphCellMouseMove(int row) { Ukaz.set_top(row_top(row)); }

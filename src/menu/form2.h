@@ -61,6 +61,7 @@ public:
     Element& sright;
 
 private:
+    Desktop& m_desktop;
     std::string m_executable_path;
     std::string m_current_line;
 };

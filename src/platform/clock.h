@@ -25,6 +25,9 @@ struct LocaleValues {
 // expanding %r, %T and %R first; returns false when it names no hour.
 bool locale_values_from_format(const std::string& t_fmt, const std::string& t_fmt_ampm,
                                LocaleValues& values);
+// The same from a Windows time picture such as "HH:mm:ss", "h:mm:ss tt" or "tt h:mm:ss",
+// where text in single quotes is literal; returns false when it names no hour.
+bool locale_values_from_picture(const std::string& picture, LocaleValues& values);
 
 // Wall-clock milliseconds since the epoch.
 std::int64_t wall_clock_ms();

@@ -1,8 +1,6 @@
 #include "platform/desktop.h"
 
 #include "platform/element.h"
-#include "platform/timer.h"
-#include "platform/window.h"
 
 #include <algorithm>
 #include <cstdlib>

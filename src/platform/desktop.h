@@ -2,6 +2,8 @@
 
 #include "platform/backend.h"
 #include "platform/events.h"
+#include "platform/timer.h"
+#include "platform/window.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,23 +13,19 @@
 
 namespace osyl {
 
-class Element;
-class Timer;
-class Window;
-
 // Runs a handler and reports what escapes it; installed by the application.
 using Guard = std::function<void(const std::function<void()>&)>;
 
 // All the program's windows on one screen: stacking, activation, mouse capture and the
 // rules by which input reaches windows and elements.
-class Desktop {
+class Desktop : public WindowHost, public TimerHost {
 public:
     explicit Desktop(Backend& backend);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
-    Backend& backend() const { return m_backend; }
+    Backend& backend() const override { return m_backend; }
     void set_guard(Guard guard) { m_guard = std::move(guard); }
 
     // The first window created; closing it ends the program.
@@ -37,9 +35,9 @@ public:
     bool quit_requested() const { return m_quit; }
     void request_quit() { m_quit = true; }
 
-    void show(Window& window);
-    void hide(Window& window);
-    void close(Window& window);
+    void show(Window& window) override;
+    void hide(Window& window) override;
+    void close(Window& window) override;
     // The time is that of the user event asking for it; 0: the input being delivered, if any.
     void activate(Window& window, std::uint32_t time = 0);
 
@@ -60,10 +58,10 @@ public:
     // The wall clock was set, or the time zone or format changed: every timer ticks now.
     void clock_changed();
 
-    void attach(Window& window);
-    void detach(Window& window);
-    void attach(Timer& timer);
-    void detach(Timer& timer);
+    void attach(Window& window) override;
+    void detach(Window& window) override;
+    void attach(Timer& timer) override;
+    void detach(Timer& timer) override;
 
 private:
     Window* window_at(Point screen) const;

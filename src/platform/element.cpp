@@ -1,22 +1,20 @@
 #include "platform/element.h"
 
-#include "platform/window.h"
-
 #include <utility>
 
 namespace osyl {
 
-Element::Element(Window& window, std::string name, Point position, Picture picture)
+Element::Element(ElementHolder& window, std::string name, Point position, Picture picture)
     : Element(window, std::move(name), position,
               std::make_shared<const Picture>(std::move(picture))) {}
 
-Element::Element(Window& window, std::string name, Point position, SharedPicture picture)
+Element::Element(ElementHolder& window, std::string name, Point position, SharedPicture picture)
     : m_window(window),
       m_name(std::move(name)),
       m_bounds{position.x, position.y, picture->width(), picture->height()},
       m_picture(std::move(picture)) {}
 
-Element::Element(Window& window, std::string name, Rect bounds, Drawing drawing)
+Element::Element(ElementHolder& window, std::string name, Rect bounds, Drawing drawing)
     : m_window(window),
       m_name(std::move(name)),
       m_bounds(bounds),

@@ -12,6 +12,19 @@ namespace osyl {
 
 class Window;
 
+// What an element tells the window that holds it.
+class ElementHolder {
+public:
+    // The element shows other pixels in the area (client coordinates): that part of the
+    // window is composed again.
+    virtual void invalidate(Rect area) = 0;
+    // The element moved, resized, showed or hid; the area covers where it was and is.
+    virtual void element_bounds_changed(Rect area) = 0;
+
+protected:
+    ~ElementHolder() = default;
+};
+
 // What a mouse handler receives: the position is relative to the element.
 struct MouseEvent {
     Button button = Button::Left;
@@ -30,14 +43,14 @@ public:
     // nothing beyond it: the picture may be a larger window canvas.
     using Drawing = std::function<void(Picture&)>;
 
-    Element(Window& window, std::string name, Point position, Picture picture);
+    Element(ElementHolder& window, std::string name, Point position, Picture picture);
     // One picture held by many elements, such as the blank glyph cells.
-    Element(Window& window, std::string name, Point position, SharedPicture picture);
+    Element(ElementHolder& window, std::string name, Point position, SharedPicture picture);
     // A large picture that only a shown window needs: painted when the window is composed
     // and dropped when the window hides. A background (at the window's origin) is never
     // kept: painted straight onto the canvas, or afresh for a part of the window. Its
     // pixels are paid for here, so composing never fails on the budget.
-    Element(Window& window, std::string name, Rect bounds, Drawing drawing);
+    Element(ElementHolder& window, std::string name, Rect bounds, Drawing drawing);
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
@@ -71,7 +84,7 @@ private:
         m_bounds.top += dy;
     }
 
-    Window& m_window;
+    ElementHolder& m_window;
     std::string m_name;
     Rect m_bounds;
     bool m_visible = true;

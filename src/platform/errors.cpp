@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include <new>
+
 namespace osyl {
 
 std::string io_error_message(int code) {
@@ -28,9 +30,24 @@ std::string trim_description(std::string text) {
     return text;
 }
 
-SystemError::SystemError(int err)
-    : AppError("System Error.  Code: " + std::to_string(err) + ".\r\n" + describe_os_error(err)),
-      m_code(err) {}
+namespace {
+
+std::string system_error_text(int err, const std::string& step) {
+    std::string named = step.empty() ? "" : step + ".\r\n";
+    if (err == 0) return step.empty() ? "Unknown system error" : step;
+    return named + "System Error.  Code: " + std::to_string(err) + ".\r\n" + describe_os_error(err);
+}
+
+}  // namespace
+
+SystemError::SystemError(int err, const std::string& step)
+    : AppError(system_error_text(err, step)), m_code(err) {}
+
+std::string message_of(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return SystemError(out_of_memory_error()).what();
+    return error.what();
+}
 
 std::string report_text(const std::string& message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";

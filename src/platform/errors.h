@@ -66,10 +66,12 @@ public:
 };
 
 // An operating-system failure with the platform's error number:
-// "System Error.  Code: N.\r\n<description>".
+// "System Error.  Code: N.\r\n<description>", after "<step>.\r\n" when the failed step is
+// named. A failure that comes without a number (0, which the platform describes as success)
+// names only the step.
 class SystemError : public AppError {
 public:
-    explicit SystemError(int err);
+    explicit SystemError(int err, const std::string& step = "");
     int code() const { return m_code; }
     const char* type_name() const override { return "EOSError"; }
 
@@ -106,6 +108,10 @@ std::string describe_os_error(int err);
 
 // The platform's error number for "not enough memory", which the pixel budget reports.
 int out_of_memory_error();
+
+// The text an error shows: its own, or for memory running out the platform's report of it,
+// the same as for a picture past the pixel budget.
+std::string message_of(const std::exception& error);
 
 // Strips trailing spaces, control characters and full stops.
 std::string trim_description(std::string text);

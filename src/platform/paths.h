@@ -5,16 +5,11 @@
 
 namespace osyl {
 
-// How the platform writes paths. The program names its files with "\" (skin\c0.bmp);
-// to_native_separators() turns that into the platform's separator.
-#ifdef _WIN32
-inline constexpr char path_separator = '\\';
-// Windows takes "/" as well, and a drive's colon ends a folder too.
-inline constexpr std::string_view folder_ends = "\\/:";
-#else
-inline constexpr char path_separator = '/';
-inline constexpr std::string_view folder_ends = "/";
-#endif
+// How the platform writes paths (paths_posix.cpp, paths_win32.cpp). The program names its
+// files with "\" (skin\c0.bmp); to_native_separators() turns that into the platform's
+// separator. folder_ends holds every character that ends a folder in a path.
+extern const char path_separator;
+extern const std::string_view folder_ends;
 
 inline std::string to_native_separators(std::string_view name) {
     std::string native(name);

@@ -1,7 +1,5 @@
 #include "platform/timer.h"
 
-#include "platform/desktop.h"
-
 #include <utility>
 
 namespace osyl {
@@ -12,16 +10,16 @@ constexpr std::int64_t slack_ms = 2;
 constexpr std::int64_t minute_ms = 60'000;
 }  // namespace
 
-Timer::Timer(Desktop& desktop, int interval_ms, std::function<void()> handler)
-    : m_desktop(desktop), m_interval_ms(interval_ms), m_handler(std::move(handler)) {
-    desktop.attach(*this);
+Timer::Timer(TimerHost& host, int interval_ms, std::function<void()> handler)
+    : m_host(host), m_interval_ms(interval_ms), m_handler(std::move(handler)) {
+    host.attach(*this);
 }
 
-Timer::~Timer() { m_desktop.detach(*this); }
+Timer::~Timer() { m_host.detach(*this); }
 
 // Zone offsets are whole seconds, so the milliseconds of local and wall-clock time agree.
 std::int64_t Timer::next_boundary(std::int64_t now_ms) const {
-    LocalTime local = m_desktop.backend().local_time(now_ms);
+    LocalTime local = m_host.backend().local_time(now_ms);
     std::int64_t millisecond = ((now_ms % 1000) + 1000) % 1000;
     return now_ms - (local.second * 1000 + millisecond) + minute_ms + slack_ms;
 }

@@ -1,11 +1,24 @@
 #pragma once
 
+#include "platform/backend.h"
+
 #include <cstdint>
 #include <functional>
 
 namespace osyl {
 
-class Desktop;
+class Timer;
+
+// The desktop that keeps the timers and runs those due.
+class TimerHost {
+public:
+    virtual Backend& backend() const = 0;
+    virtual void attach(Timer& timer) = 0;
+    virtual void detach(Timer& timer) = 0;
+
+protected:
+    ~TimerHost() = default;
+};
 
 // A tick source owned by a window. The program's one timer drives a clock that shows hours
 // and minutes, which can change only at a local minute boundary. So however short the
@@ -14,7 +27,7 @@ class Desktop;
 // and the idle program sleeps in between.
 class Timer {
 public:
-    Timer(Desktop& desktop, int interval_ms, std::function<void()> handler);
+    Timer(TimerHost& host, int interval_ms, std::function<void()> handler);
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
     ~Timer();
@@ -36,7 +49,7 @@ public:
 private:
     std::int64_t next_boundary(std::int64_t now_ms) const;
 
-    Desktop& m_desktop;
+    TimerHost& m_host;
     int m_interval_ms;
     std::function<void()> m_handler;
     bool m_enabled = true;

@@ -1,7 +1,5 @@
 #include "platform/window.h"
 
-#include "platform/desktop.h"
-
 #include <algorithm>
 #include <climits>
 #include <iterator>
@@ -9,20 +7,20 @@
 
 namespace osyl {
 
-Window::Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size)
-    : m_desktop(desktop),
+Window::Window(WindowHost& host, const WindowSpec& spec, AutoSize auto_size)
+    : m_host(host),
       m_name(spec.name),
       m_bounds(spec.bounds),
       m_auto_size(auto_size),
       m_canvas(spec.bounds.width, spec.bounds.height) {
     invalidate();
-    m_id = desktop.backend().create_window(spec);
-    desktop.attach(*this);
+    m_id = host.backend().create_window(spec);
+    host.attach(*this);
 }
 
 Window::~Window() {
-    m_desktop.detach(*this);
-    m_desktop.backend().destroy_window(m_id);
+    m_host.detach(*this);
+    m_host.backend().destroy_window(m_id);
 }
 
 Element& Window::add(std::string name, Point position, Picture picture) {
@@ -69,12 +67,12 @@ void Window::set_top(int top) {
 
 void Window::set_bounds(Rect bounds) {
     m_bounds = bounds;
-    m_desktop.backend().set_bounds(m_id, bounds);
+    m_host.backend().set_bounds(m_id, bounds);
 }
 
-void Window::show() { m_desktop.show(*this); }
-void Window::hide() { m_desktop.hide(*this); }
-void Window::close() { m_desktop.close(*this); }
+void Window::show() { m_host.show(*this); }
+void Window::hide() { m_host.hide(*this); }
+void Window::close() { m_host.close(*this); }
 
 // Pictures are opaque: nothing below the topmost element that covers the area shows.
 std::ptrdiff_t Window::first_showing(Rect area) const {

@@ -13,14 +13,29 @@
 namespace osyl {
 
 class Desktop;
+class Window;
 
 enum class AutoSize { No, Yes };
 
+// The desktop a window lives on, which stacks the windows and shows, hides and closes them.
+class WindowHost {
+public:
+    virtual Backend& backend() const = 0;
+    virtual void attach(Window& window) = 0;
+    virtual void detach(Window& window) = 0;
+    virtual void show(Window& window) = 0;
+    virtual void hide(Window& window) = 0;
+    virtual void close(Window& window) = 0;
+
+protected:
+    ~WindowHost() = default;
+};
+
 // A borderless top-level window holding an ordered list of elements; later elements lie
 // above earlier ones.
-class Window {
+class Window : public ElementHolder {
 public:
-    Window(Desktop& desktop, const WindowSpec& spec, AutoSize auto_size);
+    Window(WindowHost& host, const WindowSpec& spec, AutoSize auto_size);
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     virtual ~Window();
@@ -38,7 +53,6 @@ public:
     int left() const { return m_bounds.left; }
     int top() const { return m_bounds.top; }
     bool visible() const { return m_visible; }
-    Desktop& desktop() const { return m_desktop; }
 
     void set_left(int left);
     void set_top(int top);
@@ -55,12 +69,13 @@ public:
     // What changed since the window was last presented, in client coordinates.
     Rect damage() const { return m_damage; }
     void invalidate() { m_damage = client_area(); }
-    void invalidate(Rect area) { m_damage = m_damage.united(area.intersected(client_area())); }
+    void invalidate(Rect area) override {
+        m_damage = m_damage.united(area.intersected(client_area()));
+    }
     void mark_presented() { m_damage = {}; }
     // Frees what only a shown window needs; composing draws it again.
     void drop_drawings();
-    // An element moved or changed size; the area covers where it was and where it is.
-    void element_bounds_changed(Rect area);
+    void element_bounds_changed(Rect area) override;
 
     // Handlers of the window itself.
     std::function<void()> on_show;
@@ -75,7 +90,7 @@ private:
     Element& add(std::unique_ptr<Element> element);
     void set_bounds(Rect bounds);
 
-    Desktop& m_desktop;
+    WindowHost& m_host;
     std::string m_name;
     Rect m_bounds;
     AutoSize m_auto_size;

@@ -77,7 +77,6 @@ struct Header {
     std::uint32_t planes = 0;
     std::uint32_t bpp = 0;
     std::uint32_t compression = rgb;
-    std::uint32_t image_size = 0;
     std::uint32_t colours_used = 0;
     std::span<const std::byte> bytes;
 
@@ -105,7 +104,6 @@ Header read_header(Cursor& in) {
     header.planes = u16_at(b, 12);
     header.bpp = u16_at(b, 14);
     header.compression = u32_at(b, 16);
-    header.image_size = u32_at(b, 20);
     header.colours_used = u32_at(b, 32);
     return header;
 }
@@ -181,10 +179,12 @@ void read_masks(Cursor& in, const Header& h, Format& format) {
     for (std::size_t i = 0; i < 3; ++i) format.channels[i] = channel_of(masks[i], h.bpp);
 }
 
-void read_palette(Cursor& in, const Header& h, Format& format) {
+// Only the entries that fit in `room` bytes are read; the others stay black.
+void read_palette(Cursor& in, const Header& h, Format& format, std::uint64_t room) {
     std::uint32_t count = h.colours_used;
     if (count == 0 && h.bpp <= 8) count = 1U << h.bpp;
     std::uint32_t entry = h.size == core_header_bytes ? 3 : 4;
+    count = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, room / entry));
     auto table = in.take(std::uint64_t{count} * entry);
     for (std::uint32_t i = 0; i < count; ++i) {
         std::size_t at = std::size_t{i} * entry;
@@ -204,21 +204,20 @@ struct Layout {
     std::uint64_t stride() const {
         return (static_cast<std::uint64_t>(header.width) * header.bpp + 31) / 32 * 4;
     }
-    // Pixel-data bytes the decoder can use when `left` bytes follow data_start. Rows beyond
-    // the height are never read; run-length data has no such bound.
+    // Pixel-data bytes the decoder can use when `left` bytes follow data_start. The image
+    // size field is no limit, since many writers leave the row padding out of it; rows
+    // beyond the height are never read, and run-length data ends with its own code.
     std::uint64_t data_bytes(std::uint64_t left) const {
-        std::uint64_t wanted = header.image_size;
-        if (!header.run_length()) {
-            std::uint64_t rows_bytes = stride() * rows();
-            wanted = wanted == 0 ? rows_bytes : std::min(wanted, rows_bytes);
-        }
-        return wanted == 0 ? left : std::min(wanted, left);
+        if (header.run_length()) return left;
+        return std::min(stride() * rows(), left);
     }
 };
 
 // `head` holds the file's first bytes, at least its headers, out of file_size in all. The
-// pixel data starts after the colour table, or at the file header's offset when that lies
-// further on and inside the file.
+// file header's offset decides where the pixel data starts when it lies past the headers and
+// masks and inside the file, even where that cuts the colour table short. An offset into the
+// headers is ignored: the data follows the table. One past the end of the file leaves no
+// pixel data at all.
 Layout parse_layout(std::span<const std::byte> head, std::uint64_t file_size) {
     Cursor in(head);
     auto file_header = in.take(file_header_bytes);
@@ -227,10 +226,13 @@ Layout parse_layout(std::span<const std::byte> head, std::uint64_t file_size) {
     layout.header = read_header(in);
     validate(layout.header);
     read_masks(in, layout.header, layout.format);
-    read_palette(in, layout.header, layout.format);
-    layout.data_start = in.position();
+    std::uint64_t tables_start = in.position();
     std::uint32_t offset = u32_at(file_header, 10);
-    if (offset >= layout.data_start && offset <= file_size) layout.data_start = offset;
+    bool offset_counts = offset >= tables_start && offset <= file_size;
+    std::uint64_t room = offset_counts ? offset - tables_start : file_size;
+    read_palette(in, layout.header, layout.format, room);
+    layout.data_start = offset_counts ? offset : in.position();
+    if (offset > file_size) layout.data_start = file_size;
     return layout;
 }
 

@@ -24,8 +24,11 @@ inline constexpr std::uint64_t bmp_max_file_bytes = (bmp_max_pixels * 4) + (64 <
 //     compression not listed, more than 256 colours, masks with holes, or a size past the
 //     caps: InvalidGraphic, before anything is allocated.
 //   - the picture does not fit the pixel budget: SystemError(ENOMEM).
-// Run-length data (8 and 4 bits) is decoded. Missing pixel data is not an error: those
-// pixels stay black, as do palette indexes past the colour table. Alpha is ignored.
+// Run-length data (8 and 4 bits) is decoded. The pixel data starts at the file header's
+// offset unless that points into the headers; the size-of-image field is not used. Missing
+// pixel data is not an error: those pixels stay black, as do palette indexes past the
+// colour table read, and an offset past the end of the file leaves all of them black.
+// Alpha is ignored.
 Picture decode_bmp(std::span<const std::byte> file);
 
 // How many bytes from the start of a file of file_size bytes decode_bmp would use, judged

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <regex>
 
 namespace osyl {
@@ -23,6 +24,8 @@ TEST(ApplicationTitle, FileNameCutAtTheFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(application_title("/home/u/OSYL"), "Osyl");
     EXPECT_EQ(application_title("noslash.v2"), "noslash");
     EXPECT_EQ(application_title("/dir.d/.hidden"), "");
+    // However deep the program lies, the title is its own file name.
+    EXPECT_EQ(application_title("/" + std::string(4843, 'd') + "/Osyl.exe"), "Osyl");
 }
 
 TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
@@ -32,6 +35,12 @@ TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
     EXPECT_TRUE(std::regex_match(
         text, std::regex("Exception EOutOfResources in module osyl at [0-9A-F]{8}\\.\r\n"
                          "Not enough timers available\\.\r\n")))
+        << text;
+    // Memory running out reads as the platform's report, not as the library's type name.
+    text = startup_failure_text(std::bad_alloc(), "/usr/bin/osyl", nullptr);
+    EXPECT_TRUE(text.starts_with("Exception EOutOfMemory in module osyl at "));
+    EXPECT_TRUE(
+        text.ends_with("\r\n" + report_text(SystemError(out_of_memory_error()).what()) + "\r\n"))
         << text;
 }
 

@@ -7,61 +7,41 @@
 namespace osyl {
 namespace {
 
-LocaleValues locale(bool leading_zero, bool twelve_hour, bool marker_first, char separator = ':',
-                    std::string am = "AM", std::string pm = "PM") {
-    return {leading_zero, twelve_hour, marker_first, separator, std::move(am), std::move(pm)};
-}
-
-std::string formatted(int h, int m, int s, const LocaleValues& values) {
-    std::string text;
-    format_long_time({h, m, s}, values, text);
-    return text;
-}
-
-std::string digits(std::string_view clock_text) {
-    DigitChars chars = digit_chars(clock_text);
-    std::string out;
-    for (char c : {chars.c1, chars.c2, chars.c3, chars.c4}) out += c ? c : '_';
-    return out;
-}
-
-TEST(ClockFormat, LongTimeFollowsTheLocaleSwitches) {
-    EXPECT_EQ(formatted(9, 5, 7, locale(true, false, false)), "09:05:07");
-    EXPECT_EQ(formatted(9, 5, 7, locale(false, false, false)), "9:05:07");
-    EXPECT_EQ(formatted(21, 5, 7, locale(false, false, false)), "21:05:07");
-    EXPECT_EQ(formatted(21, 5, 7, locale(false, true, false)), "9:05:07 PM");
-    EXPECT_EQ(formatted(21, 5, 7, locale(true, true, false)), "09:05:07 PM");
-    EXPECT_EQ(formatted(9, 5, 7, locale(false, true, true)), "AM 9:05:07");
-    EXPECT_EQ(formatted(9, 5, 7, locale(false, false, false, '.')), "9.05.07");
-    EXPECT_EQ(formatted(21, 5, 7, LocaleValues{}), "9:05:07 pm");  // nothing readable
-}
-
-TEST(ClockFormat, TwelveHourClockRunsFromOneToTwelve) {
-    LocaleValues twelve = locale(false, true, false);
-    EXPECT_EQ(formatted(0, 0, 0, twelve), "12:00:00 AM");
-    EXPECT_EQ(formatted(11, 59, 0, twelve), "11:59:00 AM");
-    EXPECT_EQ(formatted(12, 30, 0, twelve), "12:30:00 PM");
-    EXPECT_EQ(formatted(13, 0, 0, twelve), "1:00:00 PM");
-    EXPECT_EQ(formatted(23, 0, 0, twelve), "11:00:00 PM");
-}
-
-TEST(ClockFormat, WorkedExamplesGiveTheDigitsOfEachElement) {
-    EXPECT_EQ(clock_text_of("14:07:33"), "14:07");
-    EXPECT_EQ(digits("14:07"), "1407");
-    EXPECT_EQ(clock_text_of("9:05:07"), "9:05:");
-    EXPECT_EQ(digits("9:05:"), "0905");
-    EXPECT_EQ(clock_text_of("9:05:07 PM"), "9:05:");
-    EXPECT_EQ(digits("12:30"), "1230");
-    EXPECT_EQ(digits("00:00"), "0000");
-    EXPECT_EQ(clock_text_of("9:0"), "9:0");  // shorter: all of it
-    EXPECT_EQ(digits("9:0"), "090_");
-}
-
-TEST(ClockFormat, OtherSeparatorsAndLeadingMarkersSelectCharactersThatDrawNothing) {
-    // "9.05.07": the one-digit test never matches; c2 and c4 get the separator.
-    EXPECT_EQ(digits(clock_text_of("9.05.07")), "9.5.");
-    // "AM 9:05:07": the marker's letters and the space fill c1 and c2.
-    EXPECT_EQ(digits(clock_text_of("AM 9:05:07")), "AM9:");
+// The format is read as the platform reads the user's (strftime on POSIX, a Windows time
+// picture otherwise): nothing in it but the 12- or 24-hour clock changes the digits.
+TEST(ClockDigits, FormatAndTimeGiveHoursAndMinutes) {
+    struct Case {
+        const char* locale;
+        const char* format;
+        int hour, minute;
+        const char* digits;  // c1 c2 c3 c4
+    };
+    const Case cases[] = {
+        {"fi-FI", "H.mm.ss", 8, 55, "0855"},
+        {"ko-KR", "tt h:mm:ss", 15, 54, "0354"},
+        {"zh-TW", "tt hh:mm:ss", 15, 54, "0354"},
+        {"en-US", "h:mm:ss tt", 0, 5, "1205"},
+        {"de-DE", "HH:mm:ss", 21, 5, "2105"},
+        {"ja-JP", "H:mm:ss", 9, 5, "0905"},
+        {"quoted", "'h t' H' h 'mm", 13, 7, "1307"},
+        {"C", "%H:%M:%S", 0, 0, "0000"},
+        {"en_US", "%r", 12, 30, "1230"},
+        {"fi_FI", "%H.%M.%S", 8, 55, "0855"},
+        {"ta_IN", "%p %I:%M:%S %Z", 15, 54, "0354"},
+        {"te_IN", "%p%I.%M.%S %Z", 23, 59, "1159"},
+        {"zh_HK", "%p %I時%M分%S秒 %Z", 9, 5, "0905"},
+        {"ko_KR", "%H시 %M분 %S초", 14, 7, "1407"},
+        {"unreadable", "", 21, 5, "0905"},
+    };
+    for (const Case& c : cases) {
+        LocaleValues values;
+        if (std::string(c.format).find('%') != std::string::npos)
+            locale_values_from_format(c.format, "%I:%M:%S %p", values);
+        else
+            locale_values_from_picture(c.format, values);
+        ClockDigits digits = clock_digits({c.hour, c.minute, 59}, values);
+        EXPECT_EQ(std::string(digits.begin(), digits.end()), c.digits) << c.locale;
+    }
 }
 
 }  // namespace

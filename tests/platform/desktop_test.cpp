@@ -1,8 +1,8 @@
 #include "platform/desktop.h"
 #include "platform/element.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/timer.h"
 #include "platform/window.h"
+#include "support/headless_backend.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <cerrno>
+#include <new>
 
 namespace osyl {
 namespace {
@@ -44,6 +45,12 @@ TEST(InOutError, MessagesByNumberAndErrnoMapping) {
 TEST(SystemError, NamesTheCodeAndTheTrimmedDescription) {
     EXPECT_STREQ(SystemError(ENOMEM).what(), "System Error.  Code: 12.\r\nCannot allocate memory");
     EXPECT_EQ(trim_description("Bad thing. \r\n"), "Bad thing");
+    // A named step comes first; a failure without a number never reads as success.
+    EXPECT_STREQ(SystemError(ENOMEM, "Cannot create the window").what(),
+                 "Cannot create the window.\r\nSystem Error.  Code: 12.\r\nCannot allocate memory");
+    EXPECT_STREQ(SystemError(0, "Cannot create the window").what(), "Cannot create the window");
+    EXPECT_STREQ(SystemError(0).what(), "Unknown system error");
+    EXPECT_EQ(message_of(std::bad_alloc()), SystemError(ENOMEM).what());
 }
 
 }  // namespace

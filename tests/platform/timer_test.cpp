@@ -1,6 +1,6 @@
 #include "platform/timer.h"
 #include "platform/desktop.h"
-#include "platform/headless/headless_backend.h"
+#include "support/headless_backend.h"
 
 #include <gtest/gtest.h>
 

@@ -292,20 +292,51 @@ TEST(BmpReader, ShortPixelDataFillsFromTheFirstStoredRow) {
     }
 }
 
-TEST(BmpReader, ImageSizeFieldLimitsThePixelData) {
-    BmpFile file = test::make_bmp(test::sample_image(), 24);
-    file.image_size = 24;  // the bottom row only
-    Picture picture = decode(file.bytes());
-    EXPECT_EQ(picture.at(0, 2), test::sample_image().at(0, 2));
-    EXPECT_EQ(picture.at(0, 1), 0u);
-}
-
-TEST(BmpReader, PixelOffsetOutsideTheFileOrInsideTheTableIsIgnored) {
+TEST(BmpReader, WherePixelDataStarts) {
+    // A table shorter than 2^bpp, the offset right after it: the rest of the table is
+    // not read, and an index past what was read is black.
+    for (std::uint32_t header_size : {40u, 12u}) {
+        BmpFile file;
+        file.header_size = header_size;
+        file.width = 4;
+        file.height = 1;
+        file.bpp = 8;
+        file.palette = {0xFF0000, 0x00FF00};
+        file.pixels = test::pack_rows({0, 1, 2, 1}, 4, 1, 8, false);
+        expect_pixels(decode(file.bytes()), {4, 1, {0xFF0000, 0x00FF00, 0, 0x00FF00}});
+    }
     Image img = test::sample_image();
-    for (std::uint32_t offset : {0u, 20u, 100000u}) {
-        BmpFile file = test::make_bmp(img, 24);
+    BmpFile counted_without_table = test::make_bmp(img, 24);
+    counted_without_table.colours_used = 4;
+    expect_pixels(decode(counted_without_table.bytes()), img);
+    // An offset into the headers is ignored: the pixels follow the table.
+    for (std::uint32_t offset : {0u, 20u, 14u + 39u}) {
+        BmpFile file = test::make_bmp(img, 8);
         file.pixel_offset = offset;
         expect_pixels(decode(file.bytes()), img);
+    }
+    // Past the end of the file there is no pixel data: black, as for a cut file.
+    BmpFile past_the_end = test::make_bmp(img, 24);
+    past_the_end.pixel_offset = 100000;
+    expect_pixels(decode(past_the_end.bytes()), Image{7, 3, std::vector<Rgb>(21, 0)});
+}
+
+// Writers often leave the row padding out of the field, or put a wrong size there.
+TEST(BmpReader, SizeOfImageFieldIsNotALimit) {
+    Image img = test::sample_image();
+    Image two_by_two{2, 2, {0x102030, 0x405060, 0x708090, 0xA0B0C0}};
+    BmpFile unpadded = test::make_bmp(two_by_two, 24);
+    unpadded.image_size = 12;
+    expect_pixels(decode(unpadded.bytes()), two_by_two);
+    for (std::uint16_t bpp : {24, 8}) {
+        BmpFile bottom_row_only = test::make_bmp(img, bpp);
+        bottom_row_only.image_size = 1;
+        expect_pixels(decode(bottom_row_only.bytes()), img);
+    }
+    for (std::uint16_t bpp : {8, 4}) {
+        BmpFile run_length = test::make_rle_bmp(img, bpp);
+        run_length.image_size = 2;
+        expect_pixels(decode(run_length.bytes()), img);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/application.h"
-#include "platform/headless/headless_backend.h"
+#include "support/headless_backend.h"
 #include "support/test_support.h"
 
 #include <memory>

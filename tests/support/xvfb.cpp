@@ -166,15 +166,16 @@ RunResult run(const std::vector<std::string>& argv, const Environment& environme
     return {status.value_or(-1), child.out(), child.err()};
 }
 
-Xvfb::Xvfb(int width, int height, int depth) {
+Xvfb::Xvfb(int width, int height, int depth, const std::vector<std::string>& options) {
     int ready[2];
     if (pipe2(ready, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::string screen =
         std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-    m_server.emplace(
-        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                                 screen, "-nolisten", "tcp", "-noreset"},
-        SpawnOptions{{}, {}, Output::Inherit, {ready[1]}});
+    std::vector<std::string> argv{"Xvfb",      "-displayfd", std::to_string(ready[1]),
+                                  "-screen",   "0",          screen,
+                                  "-nolisten", "tcp",        "-noreset"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    m_server.emplace(argv, SpawnOptions{{}, {}, Output::Inherit, {ready[1]}});
     close(ready[1]);
     // Xvfb writes its display number once it accepts connections.
     std::string number;

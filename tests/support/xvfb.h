@@ -70,7 +70,8 @@ RunResult run(const std::vector<std::string>& argv, const Environment& environme
 // A private X server for one test, on a display number nobody else uses.
 class Xvfb {
 public:
-    explicit Xvfb(int width = 800, int height = 624, int depth = 24);
+    explicit Xvfb(int width = 800, int height = 624, int depth = 24,
+                  const std::vector<std::string>& options = {});
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
     ~Xvfb() { stop(); }

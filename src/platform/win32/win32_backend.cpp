@@ -1,5 +1,5 @@
 #include "platform/win32/win32_backend.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 #include "platform/errors.h"
 #include "platform/process.h"
@@ -98,7 +98,8 @@ UniqueWindow create_application_window(const WindowClass& window_class) {
         CreateWindowExW(0, window_class.name(), L"",
                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0,
                         0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    if (!window) throw SystemError(static_cast<int>(GetLastError()));
+    if (!window)
+        throw SystemError(static_cast<int>(GetLastError()), "Cannot create the application window");
     return window;
 }
 

@@ -1,5 +1,5 @@
 #include "platform/win32/win32_boxes.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 #include "platform/clock.h"
 #include "platform/win32/win32_input.h"

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window.h"
 
 #include "platform/errors.h"
+#include "platform/win32/text_win32.h"
 
 #include <utility>
 
@@ -15,7 +16,8 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon) : m
     description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     description.lpszClassName = name;
     // No CS_DBLCLKS: double clicks are recognised by the desktop, from press times.
-    if (RegisterClassExW(&description) == 0) throw SystemError(static_cast<int>(GetLastError()));
+    if (RegisterClassExW(&description) == 0)
+        throw SystemError(static_cast<int>(GetLastError()), "Cannot register the window class");
 }
 
 FormWindow::FormWindow(const WindowClass& window_class, const wchar_t* caption, Rect bounds,
@@ -25,7 +27,9 @@ FormWindow::FormWindow(const WindowClass& window_class, const wchar_t* caption, 
     m_hwnd.reset(CreateWindowExW(0, window_class.name(), caption, WS_POPUP | WS_CLIPSIBLINGS,
                                  bounds.left, bounds.top, bounds.width, bounds.height, owner,
                                  nullptr, GetModuleHandleW(nullptr), nullptr));
-    if (!m_hwnd) throw SystemError(static_cast<int>(GetLastError()));
+    if (!m_hwnd)
+        throw SystemError(static_cast<int>(GetLastError()),
+                          "Cannot create the window " + to_utf8(caption));
     attach(hwnd(), backend);
 }
 

@@ -60,12 +60,12 @@ std::optional<char32_t> decode_one(std::string_view text, int length, char32_t m
 
 }  // namespace
 
-std::u32string decode_utf8(std::string_view text) {
+std::u32string decode_utf8(std::string_view text, char32_t replacement) {
     std::u32string out;
     while (!text.empty()) {
         Lead lead = lead_of(static_cast<unsigned char>(text[0]));
         std::optional<char32_t> c = decode_one(text, lead.length, lead.minimum);
-        out += c.value_or(U'?');
+        out += c.value_or(replacement);
         text.remove_prefix(c ? static_cast<std::size_t>(lead.length) : 1);
     }
     return out;

@@ -14,8 +14,9 @@ namespace osyl::x11 {
 inline constexpr std::size_t box_line_chars = 60;
 
 // The characters of UTF-8 text; every byte that is not part of a valid sequence (a stray
-// continuation byte, a cut or overlong sequence, a surrogate, past U+10FFFF) becomes "?".
-std::u32string decode_utf8(std::string_view text);
+// continuation byte, a cut or overlong sequence, a surrogate, past U+10FFFF) becomes "?",
+// or the replacement given.
+std::u32string decode_utf8(std::string_view text, char32_t replacement = U'?');
 
 // Which characters a core font can show: its character range and the glyphs missing in it.
 struct FontCoverage {

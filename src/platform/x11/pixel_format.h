@@ -8,8 +8,8 @@
 
 namespace osyl::x11 {
 
-// How the server wants ZPixmap data for the root visual: the server's image byte order,
-// the bits per pixel of the root depth, its scan-line padding and the visual's masks.
+// How the server wants ZPixmap data for the windows' visual: the server's image byte order,
+// the bits per pixel of the visual's depth, its scan-line padding and the visual's masks.
 struct PixelFormat {
     int bits_per_pixel = 32;  // 24 or 32
     int scanline_pad = 32;    // bits

@@ -45,10 +45,8 @@ FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
 // Only what the first frame needs goes to the server here: the pointer's arrow, the
 // report font and the keyboard map are asked for when first used.
 X11Backend::X11Backend() {
-    xcb_gcontext_t gc = m_conn.generate_id();
     std::uint32_t no_exposures = 0;
-    xcb_create_gc(m_conn.get(), gc, m_conn.root(), XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
-    m_gc = XOwned<xcb_free_gc>(m_conn.get(), gc);
+    m_gc = m_conn.create_gc(XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
     create_leader();
     // A window manager that starts or is replaced changes the root's check property.
     std::uint32_t root_events = XCB_EVENT_MASK_PROPERTY_CHANGE;

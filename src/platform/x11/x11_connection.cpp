@@ -1,6 +1,7 @@
 #include "platform/x11/x11_connection.h"
 
 #include "platform/errors.h"
+#include "platform/x11/window_name.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,16 +34,17 @@ std::string quoted(const std::string& display) {
     return display.empty() ? "(DISPLAY is not set)" : "\"" + display + "\"";
 }
 
-const xcb_visualtype_t* find_visual(const xcb_screen_t& screen, std::uint8_t& depth) {
+struct Visual {
+    const xcb_visualtype_t* type = nullptr;
+    std::uint8_t depth = 0;
+};
+
+Visual root_visual(const xcb_screen_t& screen) {
     for (auto d = xcb_screen_allowed_depths_iterator(&screen); d.rem != 0; xcb_depth_next(&d)) {
-        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem != 0; xcb_visualtype_next(&v)) {
-            if (v.data->visual_id == screen.root_visual) {
-                depth = d.data->depth;
-                return v.data;
-            }
-        }
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem != 0; xcb_visualtype_next(&v))
+            if (v.data->visual_id == screen.root_visual) return {v.data, d.data->depth};
     }
-    return nullptr;
+    return {};
 }
 
 const xcb_format_t* find_format(const xcb_setup_t& setup, std::uint8_t depth) {
@@ -50,6 +52,35 @@ const xcb_format_t* find_format(const xcb_setup_t& setup, std::uint8_t depth) {
         if (f.data->depth == depth) return f.data;
     }
     return nullptr;
+}
+
+bool usable(const Visual& visual, const xcb_setup_t& setup) {
+    const xcb_format_t* format = find_format(setup, visual.depth);
+    return visual.type != nullptr && visual.type->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+           (visual.depth == 24 || visual.depth == 32) && format != nullptr &&
+           (format->bits_per_pixel == 24 || format->bits_per_pixel == 32);
+}
+
+// The root visual when it will do, saving a colormap; otherwise a 24-bit TrueColor visual,
+// then a 32-bit one, of those the screen offers.
+Visual best_visual(const xcb_screen_t& screen, const xcb_setup_t& setup) {
+    Visual root = root_visual(screen);
+    if (usable(root, setup)) return root;
+    for (std::uint8_t depth : {24, 32}) {
+        for (auto d = xcb_screen_allowed_depths_iterator(&screen); d.rem != 0; xcb_depth_next(&d)) {
+            for (auto v = xcb_depth_visuals_iterator(d.data); v.rem != 0; xcb_visualtype_next(&v)) {
+                Visual candidate{v.data, d.data->depth};
+                if (candidate.depth == depth && usable(candidate, setup)) return candidate;
+            }
+        }
+    }
+    return {};
+}
+
+std::string class_name(const xcb_visualtype_t* visual) {
+    constexpr std::array<const char*, 6> names{"StaticGray",  "GrayScale", "StaticColor",
+                                               "PseudoColor", "TrueColor", "DirectColor"};
+    return visual && visual->_class < names.size() ? names[visual->_class] : "unknown";
 }
 
 }  // namespace
@@ -77,30 +108,47 @@ Connection::Connection() {
     for (int i = 0; i < screen_number && roots.rem != 0; ++i) xcb_screen_next(&roots);
     if (roots.rem == 0) throw DisplayError("Cannot open X display " + quoted(display));
     m_screen = roots.data;
-    check_visual(display);
+    choose_visual(display);
     // The core limit (256 KiB) holds the largest window's picture in one request; asking
     // for the big-requests extension would cost a round trip before the first frame.
     m_max_request_bytes = std::size_t{setup->maximum_request_length} * 4;
     intern_atoms();
 }
 
-void Connection::check_visual(const std::string& display) {
-    std::uint8_t depth = 0;
-    const xcb_visualtype_t* visual = find_visual(*m_screen, depth);
-    const xcb_format_t* format = find_format(*xcb_get_setup(get()), depth);
-    bool usable = visual != nullptr && format != nullptr &&
-                  visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR && (depth == 24 || depth == 32) &&
-                  (format->bits_per_pixel == 24 || format->bits_per_pixel == 32);
-    if (!usable) {
-        throw DisplayError("The X display " + quoted(display) + " has a " + std::to_string(depth) +
-                           "-bit root visual; a 24- or 32-bit TrueColor visual is needed");
+void Connection::choose_visual(const std::string& display) {
+    const xcb_setup_t& setup = *xcb_get_setup(get());
+    Visual chosen = best_visual(*m_screen, setup);
+    if (chosen.type == nullptr) {
+        Visual root = root_visual(*m_screen);
+        throw DisplayError("The X display " + quoted(display) +
+                           " has no 24- or 32-bit TrueColor visual; its root visual is " +
+                           std::to_string(root.depth) + "-bit " + class_name(root.type));
+    }
+    const xcb_format_t* format = find_format(setup, chosen.depth);
+    m_visual = chosen.type->visual_id;
+    m_depth = chosen.depth;
+    m_colormap = m_screen->default_colormap;
+    if (m_visual != m_screen->root_visual) {
+        // A window of another visual than its parent's needs a colormap of that visual.
+        m_own_colormap = XOwned<xcb_free_colormap>(get(), generate_id());
+        xcb_create_colormap(get(), XCB_COLORMAP_ALLOC_NONE, m_own_colormap.id(), root(), m_visual);
+        m_colormap = m_own_colormap.id();
     }
     m_format.bits_per_pixel = format->bits_per_pixel;
     m_format.scanline_pad = format->scanline_pad;
-    m_format.msb_first = xcb_get_setup(get())->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
-    m_format.red_mask = visual->red_mask;
-    m_format.green_mask = visual->green_mask;
-    m_format.blue_mask = visual->blue_mask;
+    m_format.msb_first = setup.image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    m_format.red_mask = chosen.type->red_mask;
+    m_format.green_mask = chosen.type->green_mask;
+    m_format.blue_mask = chosen.type->blue_mask;
+}
+
+XOwned<xcb_free_gc> Connection::create_gc(std::uint32_t mask, const std::uint32_t* values) const {
+    // A GC serves drawables of the depth it was made on, which need not be the root's.
+    XOwned<xcb_free_pixmap> sample(get(), generate_id());
+    xcb_create_pixmap(get(), m_depth, sample.id(), root(), 1, 1);
+    XOwned<xcb_free_gc> gc(get(), generate_id());
+    xcb_create_gc(get(), gc.id(), sample.id(), mask, values);
+    return gc;
 }
 
 void Connection::intern_atoms() {
@@ -134,7 +182,7 @@ void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const P
         xcb_put_image(get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc,
                       static_cast<std::uint16_t>(picture.width()), static_cast<std::uint16_t>(rows),
                       static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y + top), 0,
-                      m_screen->root_depth,
+                      m_depth,
                       static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows)), data);
     }
 }
@@ -152,8 +200,8 @@ void Connection::set_u32(xcb_window_t window, xcb_atom_t property, xcb_atom_t ty
 }
 
 void Connection::set_caption(xcb_window_t window, const std::string& caption) const {
-    set_string(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, caption);
-    set_string(window, atom(Atom::NetWmName), atom(Atom::Utf8String), caption);
+    set_string(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, latin1_name(caption));
+    set_string(window, atom(Atom::NetWmName), atom(Atom::Utf8String), valid_utf8(caption));
 }
 
 xcb_window_t Connection::wm_check_window(xcb_window_t on) const {

@@ -86,16 +86,22 @@ void write_x_error(const xcb_generic_error_t& error);
 void write_lost_display();
 
 // The connection to the display with what every request needs: the screen, the atoms,
-// the pixel format of the root visual and the request size limit.
+// the visual and its pixel format, and the request size limit.
 class Connection {
 public:
-    // Opens $DISPLAY; throws DisplayError when that fails or the root visual is not
-    // 24- or 32-bit TrueColor.
+    // Opens $DISPLAY; throws DisplayError when that fails or the screen offers no 24- or
+    // 32-bit TrueColor visual.
     Connection();
 
     xcb_connection_t* get() const { return m_conn.get(); }
     const xcb_screen_t& screen() const { return *m_screen; }
     xcb_window_t root() const { return m_screen->root; }
+    // The visual every window is made with, its depth and a colormap to go with it.
+    xcb_visualid_t visual() const { return m_visual; }
+    std::uint8_t depth() const { return m_depth; }
+    xcb_colormap_t colormap() const { return m_colormap; }
+    // A graphics context for drawables of that depth.
+    XOwned<xcb_free_gc> create_gc(std::uint32_t mask, const std::uint32_t* values) const;
     xcb_atom_t atom(Atom a) const { return m_atoms[static_cast<std::size_t>(a)]; }
     std::uint32_t pixel(Rgb colour) const { return pixel_value(m_format, colour); }
     std::uint32_t generate_id() const { return xcb_generate_id(get()); }
@@ -123,7 +129,7 @@ private:
     struct Disconnect {
         void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
     };
-    void check_visual(const std::string& display);
+    void choose_visual(const std::string& display);
     void intern_atoms();
     xcb_window_t wm_check_window(xcb_window_t on) const;
 
@@ -131,6 +137,10 @@ private:
     xcb_screen_t* m_screen = nullptr;
     std::array<xcb_atom_t, static_cast<std::size_t>(Atom::Count)> m_atoms{};
     PixelFormat m_format;
+    xcb_visualid_t m_visual = 0;
+    std::uint8_t m_depth = 0;
+    xcb_colormap_t m_colormap = 0;
+    XOwned<xcb_free_colormap> m_own_colormap;
     std::size_t m_max_request_bytes = 0;
 };
 

@@ -53,18 +53,23 @@ void set_common_properties(const Connection& conn, xcb_window_t window, xcb_wind
 XOwned<xcb_destroy_window> create_top_level(const Connection& conn, const WindowBase& base,
                                             const TopLevelSpec& spec) {
     xcb_window_t id = conn.generate_id();
-    std::array<std::uint32_t, 3> values{conn.pixel(button_face), spec.events, base.cursor};
-    std::uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_CURSOR;
+    // A border pixel and a colormap, because the visual may differ from the root's.
+    std::array<std::uint32_t, 5> values{conn.pixel(button_face), 0, spec.events, conn.colormap(),
+                                        base.cursor};
+    std::uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK |
+                         XCB_CW_COLORMAP | XCB_CW_CURSOR;
     if (spec.input_only) {
-        values = {spec.events, base.cursor, 0};
+        values = {spec.events, base.cursor};
         mask = XCB_CW_EVENT_MASK | XCB_CW_CURSOR;  // an input-only window has no background
     }
-    xcb_create_window(conn.get(), XCB_COPY_FROM_PARENT, id, conn.root(),
+    std::uint8_t depth = spec.input_only ? 0 : conn.depth();
+    xcb_visualid_t visual = spec.input_only ? XCB_COPY_FROM_PARENT : conn.visual();
+    xcb_create_window(conn.get(), depth, id, conn.root(),
                       static_cast<std::int16_t>(spec.bounds.left),
                       static_cast<std::int16_t>(spec.bounds.top), extent(spec.bounds.width),
                       extent(spec.bounds.height), 0,
                       spec.input_only ? XCB_WINDOW_CLASS_INPUT_ONLY : XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      XCB_COPY_FROM_PARENT, mask, values.data());
+                      visual, mask, values.data());
     XOwned<xcb_destroy_window> window(conn.get(), id);
     set_common_properties(conn, id, base.leader != 0 ? base.leader : id);
     return window;
@@ -185,7 +190,7 @@ void TopWindow::make_back_buffer(int width, int height) {
     if (m_back.id() != 0 && m_back_area.width == width && m_back_area.height == height) return;
     m_back = {};
     xcb_pixmap_t pixmap = m_conn.generate_id();
-    xcb_create_pixmap(m_conn.get(), m_conn.screen().root_depth, pixmap, m_conn.root(),
+    xcb_create_pixmap(m_conn.get(), m_conn.depth(), pixmap, m_conn.root(),
                       static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height));
     m_back = XOwned<xcb_free_pixmap>(m_conn.get(), pixmap);
     m_back_area = {0, 0, width, height};

@@ -2,7 +2,7 @@
 #include "platform/errors.h"
 #include "platform/process.h"
 #include "platform/text_file.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 #include "skin/skin_path.h"
 #include "support/test_support.h"
 

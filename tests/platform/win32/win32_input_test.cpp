@@ -1,5 +1,5 @@
 #include "platform/win32/win32_input.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -12,11 +12,14 @@
 //                                   screen) with PROGRAM's skin and the labels of the working
 //                                   folder on the in-memory display after the same input, at
 //                                   the same time of day and with the same time format
+//   wine_probe clock PROGRAM SCREEN  prints the four clock digits the screenshot shows, each
+//                                   found by comparing it with PROGRAM's skin pictures
 // Exits with 0 when the check holds, 1 with the reason on standard error otherwise.
 #include "app/application.h"
 #include "platform/clock.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
+#include "skin/skin_loader.h"
+#include "support/headless_backend.h"
 #include "support/pictures.h"
 
 #include <windows.h>
@@ -142,6 +145,27 @@ int same(const std::string& program, const std::string& screen, const std::strin
     return difference.empty() ? 0 : fail(window + " differs: " + difference);
 }
 
+// Reads the digits independently of the clock's own logic: a wrong hour style would make
+// the in-memory twin of `same` agree with a wrong screen.
+int clock(const std::string& program, const std::string& screen) {
+    Picture shot = read_screenshot(screen);
+    std::string shown;
+    for (int left : {64, 75, 92, 103}) {  // c1..c4; columns 1 to 10 are never covered
+        char found = '?';
+        for (char d = '0'; d <= '9'; ++d) {
+            Picture digit = load_skin_picture(program, std::string("skin\\c") + d + ".bmp");
+            bool same = true;
+            for (int y = 0; y < digit.height() && same; ++y)
+                for (int x = 1; x < 11 && same; ++x)
+                    same = digit.at(x, y) == shot.at(left + x, test::bar_area.top + 6 + y);
+            if (same) found = d;
+        }
+        shown += found;
+    }
+    std::cout << shown << std::endl;
+    return shown.find('?') == std::string::npos ? 0 : fail("no digit matches: " + shown);
+}
+
 }  // namespace
 }  // namespace osyl
 
@@ -164,6 +188,7 @@ int main() {
         if (command == "start" && n == 4) return osyl::start(std::stoi(a[2]), a[3]);
         if (command == "send" && n == 3) return osyl::send(a[2]);
         if (command == "box" && n == 3) return osyl::box(a[2]);
+        if (command == "clock" && n == 4) return osyl::clock(a[2], a[3]);
         if (command == "same" && n >= 5 && (n - 5) % 3 == 0)
             return osyl::same(a[2], a[3], a[4], std::span(a).subspan(5));
     } catch (const std::exception& e) {
@@ -171,5 +196,6 @@ int main() {
     }
     return osyl::fail(
         "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | "
-        "send REQUEST | box CAPTION | same PROGRAM SCREEN WINDOW [click|move X Y]...");
+        "send REQUEST | box CAPTION | clock PROGRAM SCREEN | "
+        "same PROGRAM SCREEN WINDOW [click|move X Y]...");
 }

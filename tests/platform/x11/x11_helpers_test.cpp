@@ -1,6 +1,7 @@
 #include "platform/x11/box_layout.h"
 #include "platform/x11/clock_watch.h"
 #include "platform/x11/pixel_format.h"
+#include "platform/x11/window_name.h"
 #include "platform/x11/x11_keys.h"
 
 #include "platform/clock.h"
@@ -134,6 +135,15 @@ TEST(BoxText, Utf8DecodesWithAQuestionMarkForEveryBadByte) {
         {"\xF4\x90\x80\x80\xFF", U"?????"},  // past U+10FFFF, and a byte that never leads
     };
     for (const Utf8Case& c : cases) EXPECT_EQ(decode_utf8(c.bytes), c.characters) << c.bytes;
+}
+
+// WM_NAME is Latin-1 and _NET_WM_NAME well-formed UTF-8, whatever bytes the name holds.
+TEST(WindowName, Latin1AndValidUtf8) {
+    EXPECT_EQ(latin1_name("\xC3\x96syl"), "\xD6syl");  // Ösyl
+    EXPECT_EQ(latin1_name("\xE2\x82\xAC\xC3\xBF\xFF"), "?\xFF?");
+    EXPECT_EQ(valid_utf8("\xC3\x96syl \xE2\x82\xAC\xF0\x9F\x98\x80"),
+              "\xC3\x96syl \xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(valid_utf8("a\xFF\xC3"), "a\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(BoxText, FontCodesFallBackToAQuestionMark) {

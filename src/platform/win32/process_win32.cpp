@@ -1,5 +1,5 @@
 #include "platform/process.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 namespace osyl {
 

@@ -1,4 +1,4 @@
-#include "x11/x11_fixture.h"
+#include "platform/x11/x11_fixture.h"
 
 #include "platform/clock.h"
 

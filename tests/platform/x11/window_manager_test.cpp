@@ -1,5 +1,5 @@
+#include "platform/x11/x11_fixture.h"
 #include "support/test_support.h"
-#include "x11/x11_fixture.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_backend.h"
+#include "support/headless_backend.h"
 
 #include <algorithm>
 

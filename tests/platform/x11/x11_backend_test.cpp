@@ -1,6 +1,6 @@
 #include "platform/errors.h"
+#include "platform/x11/x11_fixture.h"
 #include "support/test_support.h"
-#include "x11/x11_fixture.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -334,17 +334,32 @@ TEST(X11Display, MissingDisplayIsReportedPlainly) {
     }
 }
 
-TEST(X11Display, SixteenBitScreenIsRefused) {
-    Xvfb xvfb(800, 600, 16);
+// Without Composite, Xvfb offers no 32-bit visual beside a root of another depth.
+TEST(X11Display, ScreenWithoutATrueColorVisualIsRefusedByItsRootVisualsClass) {
+    Xvfb xvfb(800, 600, 8, {"-extension", "Composite", "-cc", "5"});
     ScopedDisplay display(xvfb.display().c_str());
     try {
         make_x11_backend();
         FAIL() << "no exception";
     } catch (const DisplayError& e) {
         EXPECT_EQ(std::string(e.what()), "The X display \"" + xvfb.display() +
-                                             "\" has a 16-bit root visual; a 24- or 32-bit "
-                                             "TrueColor visual is needed");
+                                             "\" has no 24- or 32-bit TrueColor visual; its "
+                                             "root visual is 8-bit DirectColor");
     }
+}
+
+// A DirectColor root with TrueColor visuals beside it: the windows take one of those.
+class DirectColorRoot : public X11Test {
+protected:
+    DirectColorRoot() : X11Test({"-cc", "5"}) {}
+};
+
+TEST_F(DirectColorRoot, WindowsUseATrueColorVisualBesideIt) {
+    WindowId bar = create("Form1", bar_bounds, WindowRole::Main);
+    Picture pixels = pattern(800, 24);
+    backend->present(bar, pixels);
+    show_and_wait(bar);
+    EXPECT_TRUE(screen_shows(pixels, {0, 577}));
 }
 
 TEST(X11Display, LostConnectionIsAQuitRequest) {

@@ -1,5 +1,5 @@
 #include "platform/x11/box_layout.h"
-#include "x11/x11_fixture.h"
+#include "platform/x11/x11_fixture.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #include "platform/clock.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 #include <optional>
 
@@ -14,21 +14,14 @@ std::optional<std::string> locale_info(LCTYPE type) {
     return to_utf8(buffer, length - 1);
 }
 
-bool switch_on(LCTYPE type, bool unreadable) {
-    std::optional<std::string> value = locale_info(type);
-    return value ? *value == "1" : unreadable;
-}
-
 }  // namespace
 
-// A switch that cannot be read counts as 0: no leading zero, the 12-hour clock (ITIME 0),
-// the marker after the time (ITIMEMARKPOSN 0).
+// The switches come from the time picture, which follows an edited format, rather than from
+// the older ITIME, ITLZERO and ITIMEMARKPOSN values, which on some systems do not.
 LocaleValues read_locale_values() {
     LocaleValues values;
-    values.leading_zero = switch_on(LOCALE_ITLZERO, false);
-    values.twelve_hour = !switch_on(LOCALE_ITIME, false);
-    values.marker_first = switch_on(LOCALE_ITIMEMARKPOSN, false);
-    if (auto separator = locale_info(LOCALE_STIME)) values.separator = separator->front();
+    if (auto picture = locale_info(LOCALE_STIMEFORMAT))
+        locale_values_from_picture(*picture, values);
     if (auto am = locale_info(LOCALE_S1159)) values.am = *am;
     if (auto pm = locale_info(LOCALE_S2359)) values.pm = *pm;
     return values;

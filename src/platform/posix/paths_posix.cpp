@@ -6,6 +6,9 @@
 
 namespace osyl {
 
+const char path_separator = '/';
+const std::string_view folder_ends = "/";
+
 std::string absolute_path(const std::string& path) {
     if (!path.empty() && path.front() == '/') return path;
     struct FreeDeleter {

@@ -1,7 +1,11 @@
 #include "platform/paths.h"
-#include "platform/text_win32.h"
+#include "platform/win32/text_win32.h"
 
 namespace osyl {
+
+const char path_separator = '\\';
+// Windows takes "/" as well, and a drive's colon ends a folder too.
+const std::string_view folder_ends = "\\/:";
 
 std::string absolute_path(const std::string& path) {
     std::wstring wide = to_utf16(path);

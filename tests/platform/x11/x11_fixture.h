@@ -2,8 +2,8 @@
 
 #include "platform/backend.h"
 #include "platform/x11/x11_backend.h"
+#include "platform/x11/x_client.h"
 #include "support/xvfb.h"
-#include "x11/x_client.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,12 @@ private:
 // A private Xvfb with one backend on it, and helpers to drive and watch both.
 class X11Test : public testing::Test {
 protected:
-    X11Test()
-        : m_display(xvfb.display().c_str()), backend(make_x11_backend()), client(xvfb.display()) {}
+    X11Test() : X11Test({}) {}
+    explicit X11Test(const std::vector<std::string>& server_options)
+        : xvfb(800, 624, 24, server_options),
+          m_display(xvfb.display().c_str()),
+          backend(make_x11_backend()),
+          client(xvfb.display()) {}
 
     // Handles events until the condition holds; false when it never did.
     bool pump_until(const std::function<bool()>& condition,

@@ -1,4 +1,4 @@
-#include "x11/x_client.h"
+#include "platform/x11/x_client.h"
 
 #include <xcb/xcb.h>
 
