@@ -48,9 +48,6 @@ X11Backend::X11Backend() {
     std::uint32_t no_exposures = 0;
     m_gc = m_conn.create_gc(XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
     create_leader();
-    // A window manager that starts or is replaced changes the root's check property.
-    std::uint32_t root_events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(m_conn.get(), m_conn.root(), XCB_CW_EVENT_MASK, &root_events);
 }
 
 // The arrow is made when the pointer first comes over one of our windows. A server
@@ -223,20 +220,22 @@ void X11Backend::focus_now(xcb_window_t window, std::uint32_t time) {
     }
 }
 
-// Asked once, and again when a window manager starts (the root's properties change) or
-// ends (its check window is destroyed).
+// A running window manager's answer is kept until its check window goes (it ended or was
+// replaced); while none runs, each request asks again, one round trip, so that one
+// starting later is seen. Watching the root's properties instead woke the program for
+// every focus change of other windows.
 bool X11Backend::wm_takes_focus_requests() {
-    if (m_wm_takes_focus) return *m_wm_takes_focus;
+    if (m_wm_check != 0) return m_wm_takes_focus;
     m_wm_check = m_conn.wm_check();
-    if (m_wm_check != 0) {
-        std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        // It may be gone already; then the root's property changes soon.
-        auto cookie = xcb_change_window_attributes_checked(m_conn.get(), m_wm_check,
-                                                           XCB_CW_EVENT_MASK, &events);
-        xcb_discard_reply(m_conn.get(), cookie.sequence);
-    }
-    m_wm_takes_focus = m_wm_check != 0 && m_conn.wm_lists(Atom::NetActiveWindow);
-    return *m_wm_takes_focus;
+    if (m_wm_check == 0) return false;
+    std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    // It may be gone already: then its DestroyNotify never comes, but neither do requests
+    // that it would answer, and the error is dropped.
+    auto cookie =
+        xcb_change_window_attributes_checked(m_conn.get(), m_wm_check, XCB_CW_EVENT_MASK, &events);
+    xcb_discard_reply(m_conn.get(), cookie.sequence);
+    m_wm_takes_focus = m_conn.wm_lists(Atom::NetActiveWindow);
+    return m_wm_takes_focus;
 }
 
 BoxId X11Backend::open_message_box(const MessageBoxSpec& spec) {

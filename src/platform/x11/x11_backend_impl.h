@@ -102,9 +102,9 @@ private:
     std::map<BoxId, std::unique_ptr<MessageBox>> m_boxes;
     BoxId m_next_box = 1;
     std::optional<PendingFocus> m_pending_focus;
-    std::optional<bool> m_wm_takes_focus;  // whether the window manager takes _NET_ACTIVE_WINDOW
-    xcb_window_t m_wm_check = 0;           // its check window, watched for its end
-    std::uint32_t m_user_time = 0;         // of the last button or key event on our windows
+    xcb_window_t m_wm_check = 0;    // of the running window manager, watched for its end
+    bool m_wm_takes_focus = false;  // whether it takes _NET_ACTIVE_WINDOW
+    std::uint32_t m_user_time = 0;  // of the last button or key event on our windows
     std::deque<XReply<xcb_generic_event_t>> m_held;  // read while waiting for a timestamp
     bool m_lost = false;  // the lost connection was written to standard error
 };

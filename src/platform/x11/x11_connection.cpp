@@ -182,8 +182,8 @@ void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const P
         xcb_put_image(get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc,
                       static_cast<std::uint16_t>(picture.width()), static_cast<std::uint16_t>(rows),
                       static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y + top), 0,
-                      m_depth,
-                      static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows)), data);
+                      m_depth, static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows)),
+                      data);
     }
 }
 

@@ -137,18 +137,8 @@ std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
             return std::nullopt;
         case XCB_MAPPING_NOTIFY: m_keysyms.reset(); return std::nullopt;  // asked again when used
         case XCB_ENTER_NOTIFY: give_cursor(); return std::nullopt;
-        case XCB_PROPERTY_NOTIFY: {
-            auto notify = as<xcb_property_notify_event_t>(event);
-            if (notify.window == m_conn.root() &&
-                (notify.atom == m_conn.atom(Atom::NetSupportingWmCheck) ||
-                 notify.atom == m_conn.atom(Atom::NetSupported))) {
-                m_wm_takes_focus.reset();
-            }
-            return std::nullopt;
-        }
         case XCB_DESTROY_NOTIFY:
-            if (as<xcb_destroy_notify_event_t>(event).window == m_wm_check)
-                m_wm_takes_focus.reset();
+            if (as<xcb_destroy_notify_event_t>(event).window == m_wm_check) m_wm_check = 0;
             return std::nullopt;
         default: return std::nullopt;
     }
