@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <filesystem>
@@ -330,8 +331,11 @@ TEST_F(EndToEndOpenbox, AltF4OnTheMenuHidesItAndTheStartButtonDoesNotKnow) {
 class RequestLog {
 public:
     explicit RequestLog(const DesktopSession& session) {
-        int number = 600;
-        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+        // Far above the numbers X servers and people pick, and free of both their files.
+        int number = 6000 + static_cast<int>(getpid() % 3000);
+        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+               std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+            ++number;
         m_display = ":" + std::to_string(number);
         m_xtrace.emplace(std::vector<std::string>{"xtrace", "-n", "-k", "-d", session.display(),
                                                   "-D", m_display, "-o", m_log.string()},
