@@ -21,11 +21,20 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
+// The skin folder lies beside the executable; without its path the program would read
+// pictures from wherever it was started instead.
+std::string known_executable_path(Backend& backend) {
+    std::string path = backend.executable_path();
+    if (path.empty())
+        throw AppError("Cannot find the program's own file, and so not its skin folder");
+    return path;
+}
+
 }  // namespace
 
 Application::Application(Backend& backend)
     : m_backend(backend),
-      m_title(application_title(backend.executable_path())),
+      m_title(application_title(known_executable_path(backend))),
       m_desktop(backend) {
     m_desktop.set_guard([this](const std::function<void()>& handler) { guarded(handler); });
     m_form1 = std::make_unique<TForm1>(m_desktop, m_title);
@@ -42,8 +51,14 @@ void Application::start() { m_form1->show(); }
 
 // A display never runs dry, so the loop returns only when the program ends.
 int Application::run() {
-    start();
-    run_pending();
+    try {
+        start();
+        run_pending();
+    } catch (const std::exception& error) {
+        write_error_line(report_text(message_of(error)));
+        m_finished = true;
+        m_exit_status = 1;
+    }
     return m_exit_status;
 }
 
@@ -70,12 +85,24 @@ void Application::finish(int status) {
 void Application::pump(Nesting nesting, const std::function<bool()>& done) {
     while (!done() && !m_desktop.quit_requested()) {
         present_changes();
-        std::optional<Event> event = m_backend.next_event(m_desktop.next_timer_due());
+        std::optional<Event> event = wait_for_event();
         if (event) guarded([&] { dispatch(*event); });
         m_desktop.run_due_timers();
         if (!event && nesting == Nesting::TopLevel && m_backend.script_exhausted()) break;
     }
     present_changes();
+}
+
+// A failed wait is reported like a failed handler and the loop goes on. Past the deepest
+// report it could only fail again at once, so it ends the program instead.
+std::optional<Event> Application::wait_for_event() {
+    try {
+        return m_backend.next_event(m_desktop.next_timer_due());
+    } catch (const AppError& error) {
+        if (m_open_reports >= max_open_reports) throw;
+        report(error);
+        return std::nullopt;
+    }
 }
 
 // Composing can fail like any handler; the report's own loop must not let it escape.
@@ -120,13 +147,7 @@ void Application::dispatch(const Event& event) {
 // otherwise open boxes until its stack ran out.
 void Application::report(const std::exception& error) {
     std::string text = report_text(message_of(error));
-    if (m_open_reports >= max_open_reports) {
-        std::string line = text;
-        std::replace_if(
-            line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-        std::fprintf(stderr, "%s: %s\n", m_title.c_str(), line.c_str());
-        return;
-    }
+    if (m_open_reports >= max_open_reports) return write_error_line(text);
     struct Nested {
         int& depth;
         ~Nested() { --depth; }
@@ -134,7 +155,14 @@ void Application::report(const std::exception& error) {
     open_report(text);
 }
 
-// Afterwards the window that was active gets the keyboard back.
+void Application::write_error_line(std::string text) const {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::fprintf(stderr, "%s: %s\n", m_title.c_str(), text.c_str());
+}
+
+// Afterwards the window that was active gets the keyboard back, unless the report was
+// opened over another one: that one keeps the keyboard until it closes in turn.
 void Application::open_report(const std::string& text) {
     m_desktop.cancel_capture();
     Window* was_active = m_desktop.active_window();
@@ -150,7 +178,8 @@ void Application::open_report(const std::string& text) {
                           m_dismissed.end());
     }
     m_desktop.set_input_enabled(was_enabled);
-    if (was_active && was_active->visible() && !m_desktop.quit_requested())
+    bool outermost = m_open_reports == 1;
+    if (outermost && was_active && was_active->visible() && !m_desktop.quit_requested())
         m_desktop.activate(*was_active);
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,10 @@ public:
     Application& operator=(const Application&) = delete;
     ~Application();
 
-    const std::string& title() const { return m_title; }
     Desktop& desktop() { return m_desktop; }
 
-    // Shows the bar, runs the loop until the program ends, and returns the exit status.
+    // Shows the bar, runs the loop until the program ends, and returns the exit status:
+    // 1 when an error escaped every guard, written to standard error.
     int run();
 
     // For tests on the headless backend: show the bar, then play the script step by step.
@@ -43,10 +44,12 @@ public:
 private:
     enum class Nesting { TopLevel, Report };
     void pump(Nesting nesting, const std::function<bool()>& done);
+    std::optional<Event> wait_for_event();
     void dispatch(const Event& event);
     void guarded(const std::function<void()>& handler);
     void present_changes();
     void open_report(const std::string& text);
+    void write_error_line(std::string text) const;
     void finish(int status);
 
     Backend& m_backend;

@@ -22,7 +22,8 @@ void __verbose_terminate_handler() {
 }  // namespace __gnu_cxx
 #endif
 
-int main() {
+int main(int /*argc*/, char** argv) {
+    osyl::remember_start(argv[0]);
     // Only the time format follows the user's locale; messages stay as the program words them.
     std::setlocale(LC_TIME, "");
     std::unique_ptr<osyl::Backend> backend;
@@ -31,7 +32,8 @@ int main() {
         backend = osyl::make_native_backend();
         app = std::make_unique<osyl::Application>(*backend);
     } catch (const std::exception& error) {
-        return osyl::report_startup_failure(backend.get(), error, osyl::current_executable_path(),
+        std::string path = osyl::current_executable_path();
+        return osyl::report_startup_failure(backend.get(), error, path.empty() ? argv[0] : path,
                                             osyl::show_startup_box_without_backend);
     }
     return app->run();

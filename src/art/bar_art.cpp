@@ -54,12 +54,6 @@ void paint_back(Picture& p) {
     draw_back_odd_pixels(p);
 }
 
-Picture back() {
-    Picture p(800, 23);
-    paint_back(p);
-    return p;
-}
-
 Picture prg() {
     // X border and letters PRG, . fill, o the dark triangle; its exact shades follow.
     Picture p = picture_from_map(

@@ -1,17 +1,14 @@
 #pragma once
 
+#include "platform/backend.h"
 #include "platform/picture.h"
-
-#include <cstdint>
-#include <vector>
 
 // The pictures every element carries from the moment its window is created. Each call
 // builds a fresh picture, so an element that later gets another picture changes alone.
 namespace osyl::art {
 
 // Bar window.
-Picture back();               // 800 x 23 bar background
-void paint_back(Picture& p);  // the same into the top-left 800 x 23 of a picture
+void paint_back(Picture& p);  // 800 x 23 bar background, into the top-left of a picture
 Picture prg();                // 39 x 13 start button
 Picture divider();            // 2 x 23, Razdel1 and razdel2
 Picture digit();              // 12 x 12 clock digit 0, c1 ... c4
@@ -22,8 +19,7 @@ Picture res();                // 12 x 12
 Picture shut();               // 12 x 12
 
 // Menu window.
-Picture window();               // 200 x 300 menu background
-void paint_window(Picture& p);  // the same into the top-left 200 x 300 of a picture
+void paint_window(Picture& p);  // 200 x 300 menu background, into the top-left of a picture
 Picture blank_cell();           // 12 x 12 glyph cell before a letter is loaded
 Picture ukaz();                 // 12 x 12 pointer marker
 Picture home();                 // 15 x 19 strip icons
@@ -32,13 +28,7 @@ Picture chel();
 Picture sleft();   // 20 x 20 arrow buttons
 Picture sright();  // the left-right mirror of sleft
 
-// The application icon: 0xAARRGGBB pixels, top-left first, alpha either 0 or 0xFF.
-struct Icon {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> argb;
-};
-
-Icon main_icon();  // 32 x 32 in the 16 standard VGA colours
+// The application icon, alpha either 0 or 0xFF.
+IconImage main_icon();  // 32 x 32 in the 16 standard VGA colours
 
 }  // namespace osyl::art

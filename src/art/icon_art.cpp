@@ -66,8 +66,8 @@ std::uint32_t argb_of(char symbol) {
 
 }  // namespace
 
-Icon main_icon() {
-    Icon icon{32, 32, {}};
+IconImage main_icon() {
+    IconImage icon{32, 32, {}};
     icon.argb.reserve(std::size_t{32} * 32);
     for (std::string_view row : icon_map) {
         if (row.size() != 32) throw std::logic_error("icon map: row is not 32 wide");

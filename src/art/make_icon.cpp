@@ -25,7 +25,7 @@ std::string colour_name(std::uint32_t argb) {
     return text;
 }
 
-std::string to_xpm(const osyl::art::Icon& icon) {
+std::string to_xpm(const osyl::IconImage& icon) {
     std::map<std::uint32_t, char> palette;
     for (std::uint32_t pixel : icon.argb)
         if ((pixel >> 24) != 0 && !palette.contains(pixel))
@@ -60,7 +60,7 @@ void put32(std::string& out, std::uint32_t value) {
 
 // One 4-bit image: its header, 16 palette entries, the colour rows and the AND mask rows,
 // both bottom-up; a set mask bit is transparent.
-std::string to_ico(const osyl::art::Icon& icon) {
+std::string to_ico(const osyl::IconImage& icon) {
     std::vector<std::uint32_t> palette;
     for (std::uint32_t pixel : icon.argb)
         if ((pixel >> 24) != 0 && std::find(palette.begin(), palette.end(), pixel) == palette.end())

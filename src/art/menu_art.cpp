@@ -72,12 +72,6 @@ void paint_window(Picture& p) {
     draw_field_outline(p);
 }
 
-Picture window() {
-    Picture p(200, 300);
-    paint_window(p);
-    return p;
-}
-
 Picture blank_cell() { return Picture(12, 12, blue); }
 
 Picture ukaz() {

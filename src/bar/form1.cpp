@@ -18,8 +18,7 @@ WindowSpec bar_spec(const std::string& title) {
     spec.bounds = {0, 0, 800, 24};
     spec.role = WindowRole::Main;
     spec.title = title;
-    art::Icon icon = art::main_icon();
-    spec.icon = IconImage{icon.width, icon.height, std::move(icon.argb)};
+    spec.icon = art::main_icon();
     return spec;
 }
 

@@ -71,10 +71,12 @@ public:
 
     virtual BoxId open_message_box(const MessageBoxSpec& spec) = 0;
     virtual void close_message_box(BoxId box) = 0;
-    // A platform whose message box runs a modal loop of its own (Win32's MessageBoxW) calls
-    // this from inside that loop, so the clock keeps ticking while next_event waits for the
-    // box. Installed by the desktop, cleared with an empty function; others ignore it.
-    virtual void set_modal_tick(ModalTick tick) { (void)tick; }
+    // Timers tick while a message box is open, whoever runs the box's loop. When it is the
+    // program's (next_event returns while the box shows), that loop ticks. When the platform
+    // runs a modal loop of its own (Win32's MessageBoxW), it calls this tick from inside that
+    // loop, again at the time the tick returns, until the box closes. Installed by the
+    // desktop, cleared with an empty function.
+    virtual void set_modal_tick(ModalTick tick) = 0;
 
     // Waits for the next event until the wall-clock deadline (none: wait for ever).
     // Returns nothing when the deadline passed first.

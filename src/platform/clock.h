@@ -37,5 +37,7 @@ std::int64_t wall_clock_ms();
 LocaleValues read_locale_values();
 // The local time of day at a wall-clock moment, in the current time zone.
 LocalTime local_time_of(std::int64_t epoch_ms);
+// POSIX: reads the time zone (again) from TZ or the system's default.
+void load_time_zone();
 
 }  // namespace osyl

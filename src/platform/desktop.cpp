@@ -17,8 +17,8 @@ void erase_value(std::vector<T*>& list, T* value) {
     list.erase(std::remove(list.begin(), list.end(), value), list.end());
 }
 
-Point relative(Point screen, Rect window, Rect element) {
-    return {screen.x - window.left - element.left, screen.y - window.top - element.top};
+Point relative(Point client, Rect element) {
+    return {client.x - element.left, client.y - element.top};
 }
 
 void call_handler(Element& target, MouseInput::Action action, const MouseEvent& event) {
@@ -137,6 +137,27 @@ Window* Desktop::window_at(Point screen) const {
     return nullptr;
 }
 
+Point Desktop::client_position(const MouseInput& input, const Window& window) const {
+    if (input.window == window.id()) return input.position;
+    Rect place = placed(window);
+    return {input.screen.x - place.left, input.screen.y - place.top};
+}
+
+// The window named by the platform is trusted over the list of rectangles, which a window
+// manager that moves a window without saying so leaves out of date.
+Window* Desktop::window_for(const MouseInput& input, Point& client) const {
+    Window* named = input.window != 0 ? find(input.window) : nullptr;
+    if (named && named->visible()) {
+        Rect size = placed(*named);
+        client = input.position;
+        if (client.x >= 0 && client.y >= 0 && client.x < size.width && client.y < size.height)
+            return named;
+    }
+    Window* under = window_at(input.screen);
+    if (under) client = client_position(input, *under);
+    return under;
+}
+
 bool Desktop::is_double_click(const MouseInput& input, const Window& window) {
     bool twice = m_last_press_window == &window &&
                  input.time - m_last_press_time <= double_click_ms &&
@@ -155,19 +176,18 @@ void Desktop::deliver(const MouseInput& input) {
     if (!m_input_enabled) return;
     EventTime current(m_event_time, input.time);
     if (m_captured) return deliver_captured(input);
-    Window* window = window_at(input.screen);
+    Point client;
+    Window* window = window_for(input, client);
     if (!window) return;
     bool double_click = false;
     if (input.action == MouseInput::Action::Down) {
         if (m_active != window) activate(*window, input.time);
         if (input.button == Button::Left) double_click = is_double_click(input, *window);
     }
-    deliver_to(*window, input, double_click);
+    deliver_to(*window, input, client, double_click);
 }
 
-void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_click) {
-    Rect place = placed(window);
-    Point client{input.screen.x - place.left, input.screen.y - place.top};
+void Desktop::deliver_to(Window& window, const MouseInput& input, Point client, bool double_click) {
     Element* target = window.element_at(client);
     MouseEvent event{input.button, input.modifiers, client, double_click};
     if (!target) {
@@ -175,7 +195,7 @@ void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_cl
             window.on_mouse_move(event);
         return;
     }
-    event.position = relative(input.screen, place, target->bounds());
+    event.position = relative(client, target->bounds());
     if (input.action == MouseInput::Action::Down && input.button == Button::Left) {
         m_captured = target;
         m_captured_window = &window;
@@ -186,7 +206,7 @@ void Desktop::deliver_to(Window& window, const MouseInput& input, bool double_cl
 void Desktop::deliver_captured(const MouseInput& input) {
     Element* target = m_captured;
     MouseEvent event{input.button, input.modifiers,
-                     relative(input.screen, placed(*m_captured_window), target->bounds()), false};
+                     relative(client_position(input, *m_captured_window), target->bounds()), false};
     bool release = input.action == MouseInput::Action::Up && input.button == Button::Left;
     if (release) cancel_capture();
     call_handler(*target, input.action, event);

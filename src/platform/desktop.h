@@ -65,6 +65,9 @@ public:
 
 private:
     Window* window_at(Point screen) const;
+    // The window the input is for, with the pointer's position in it.
+    Window* window_for(const MouseInput& input, Point& client) const;
+    Point client_position(const MouseInput& input, const Window& window) const;
     // Where the window really is, which may differ from where it asked to be.
     Rect placed(const Window& window) const;
     void raise(Window& window);
@@ -72,7 +75,7 @@ private:
     void run_guarded(const std::function<void()>& handler);
     bool is_double_click(const MouseInput& input, const Window& window);
     void deliver_captured(const MouseInput& input);
-    void deliver_to(Window& window, const MouseInput& input, bool double_click);
+    void deliver_to(Window& window, const MouseInput& input, Point client, bool double_click);
 
     Backend& m_backend;
     Guard m_guard;

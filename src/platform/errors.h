@@ -11,8 +11,12 @@ namespace osyl {
 //   application's guard, which shows the error as a modal report under the application
 //   title (with a full stop appended by report_text) and carries on with the next event.
 //   The failed handler is abandoned where it threw; nothing is rolled back.
+// - The loop's wait for the next event runs under the same guard: an AppError from it
+//   becomes a report and the loop goes on. Whatever escapes the loop all the same is
+//   written to standard error, one line, and ends the program with status 1.
 // - Reports nest (a tick can fail during a report) up to a fixed depth; past it an error
-//   is written to standard error, one line, instead of opening yet another box.
+//   is written to standard error, one line, instead of opening yet another box; a wait
+//   that fails there escapes the loop, since it would only fail again at once.
 // - Before the event loop runs, the entry point catches instead: the start-up failure
 //   box ("Application Error") and the same text on standard error, then exit status 1.
 // - Halt is not an AppError: it passes every guard and ends the program with its status.
@@ -77,13 +81,6 @@ public:
 
 private:
     int m_code;
-};
-
-// A platform resource that ran out at start-up, such as the timer.
-class OutOfResources : public AppError {
-public:
-    using AppError::AppError;
-    const char* type_name() const override { return "EOutOfResources"; }
 };
 
 // The display cannot be used (no connection, unsuitable visual).

@@ -26,8 +26,11 @@ using Modifiers = unsigned;
 
 inline constexpr int key_insert = 45;  // virtual key code of Insert
 
-// Pointer input in screen coordinates; the core finds the window and element from where
-// the windows really are (Backend::actual_bounds).
+// Pointer input. A platform that knows which of our windows received it names that window
+// and the position in it: that is where it goes when the pointer lies inside the window.
+// Otherwise (no window named, or the pointer outside the named one, as when the window of
+// the press still gets the release), the core finds the window under the screen position
+// from where the windows are (Backend::actual_bounds).
 struct MouseInput {
     enum class Action { Down, Up, Move };
     Action action = Action::Move;
@@ -35,6 +38,8 @@ struct MouseInput {
     Point screen;
     Modifiers modifiers = 0;
     std::uint32_t time = 0;  // milliseconds, for double clicks
+    WindowId window = 0;     // the window that received it; 0: none named
+    Point position;          // in that window's client coordinates
 };
 
 // A key press delivered to the window that has the keyboard focus.

@@ -23,7 +23,6 @@ public:
     void read_line(std::string& line, std::size_t keep = std::string::npos);
     // Closes the file; a failure to close is reported.
     void close();
-    bool is_open() const { return static_cast<bool>(m_file); }
 
 private:
     // Makes at least one unread byte available; false at the end of the file.

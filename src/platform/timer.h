@@ -32,8 +32,7 @@ public:
     Timer& operator=(const Timer&) = delete;
     ~Timer();
 
-    bool enabled() const { return m_enabled && m_interval_ms > 0 && m_handler != nullptr; }
-    void set_enabled(bool enabled) { m_enabled = enabled; }
+    bool enabled() const { return m_interval_ms > 0 && m_handler != nullptr; }
 
     // When the next tick is due; the first is due at once.
     std::int64_t due_ms() const { return m_due_ms; }
@@ -52,7 +51,6 @@ private:
     TimerHost& m_host;
     int m_interval_ms;
     std::function<void()> m_handler;
-    bool m_enabled = true;
     std::int64_t m_due_ms = 0;
 };
 

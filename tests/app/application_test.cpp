@@ -3,10 +3,12 @@
 #include "bar/form1.h"
 #include "menu/form2.h"
 #include "platform/errors.h"
+#include "platform/process.h"
 #include "support/app_harness.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 #include <regex>
 
@@ -28,20 +30,44 @@ TEST(ApplicationTitle, FileNameCutAtTheFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(application_title("/" + std::string(4843, 'd') + "/Osyl.exe"), "Osyl");
 }
 
-TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessage) {
-    std::string text =
-        startup_failure_text(OutOfResources("Not enough timers available"), "/usr/bin/osyl",
-                             reinterpret_cast<const void*>(&application_title));
-    EXPECT_TRUE(std::regex_match(
-        text, std::regex("Exception EOutOfResources in module osyl at [0-9A-F]{8}\\.\r\n"
-                         "Not enough timers available\\.\r\n")))
+// The offset is of code in this very executable, so it lies inside its file. The box's
+// wait ends when the box is dismissed, leaving later input alone.
+TEST(StartupFailure, NamesTheTypeTheModuleAndTheMessageAndWaitsForTheBox) {
+    std::string text = startup_failure_text(FileOpenError("Cannot open file"), "/usr/bin/osyl",
+                                            reinterpret_cast<const void*>(&application_title));
+    std::smatch offset;
+    ASSERT_TRUE(
+        std::regex_match(text, offset,
+                         std::regex("Exception EFOpenError in module osyl at ([0-9A-F]{8})\\.\r\n"
+                                    "Cannot open file\\.\r\n")))
         << text;
+    EXPECT_LT(std::stoull(offset[1], nullptr, 16),
+              std::filesystem::file_size(current_executable_path()));
+
     // Memory running out reads as the platform's report, not as the library's type name.
     text = startup_failure_text(std::bad_alloc(), "/usr/bin/osyl", nullptr);
     EXPECT_TRUE(text.starts_with("Exception EOutOfMemory in module osyl at "));
     EXPECT_TRUE(
         text.ends_with("\r\n" + report_text(SystemError(out_of_memory_error()).what()) + "\r\n"))
         << text;
+
+    HeadlessBackend backend;
+    backend.set_auto_dismiss(false);  // a wait that missed the dismissal fails, not spins
+    backend.dismiss_box();
+    backend.key(key_insert);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(report_startup_failure(&backend, FileOpenError("Cannot open file"), "osyl"), 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(backend.pending_steps(), 1U);
+    EXPECT_EQ(backend.open_boxes(), 0U);
+}
+
+// Skin pictures from the working directory would be a silent guess.
+TEST(StartupFailure, AnExecutableNobodyCanFindStopsTheStart) {
+    HeadlessBackend backend;
+    backend.set_executable_path("");
+    EXPECT_THROW(Application app(backend), AppError);
+    EXPECT_EQ(backend.live_windows(), 0U);
 }
 
 TEST(Application, ClosingTheBarEndsWithZeroWhileTheMenuIsShown) {
@@ -79,6 +105,34 @@ TEST(Application, FailedHandlerIsReportedAndTheLoopGoesOn) {
     EXPECT_EQ(h.backend().boxes()[0].spec.caption, "osyl");
     EXPECT_EQ(Form1->Opt.left(), 565);
     EXPECT_EQ(h.backend().focused_window(), "Form1");
+}
+
+// Of the errors from the wait: one is reported like a handler's and the loop goes on; one
+// that keeps coming ends the program past the deepest report; one no guard takes ends it
+// at once. Both ends write one line on standard error and give status 1.
+TEST(Application, FailedWaitIsReportedAndWhatEscapesEndsWithOne) {
+    AppHarness h;
+    h.start();
+    h.backend().set_auto_dismiss(false);
+    h.backend().fail_waits(std::make_exception_ptr(AppError("Poll failed")));
+    h.backend().dismiss_box();
+    h.backend().press({568, 589});
+    h.run();
+    ASSERT_EQ(h.backend().boxes().size(), 1U);
+    EXPECT_EQ(h.backend().boxes()[0].spec.text, "Poll failed.");
+    EXPECT_EQ(Form1->Opt.left(), 565);
+    for (auto error : {std::make_exception_ptr(AppError("Poll failed")),
+                       std::make_exception_ptr(std::runtime_error("Display lost"))}) {
+        AppHarness again;
+        again.start();
+        again.backend().fail_waits(error, 100);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(again.app().run(), 1);
+        std::string written = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(written.ends_with("osyl: Poll failed.\n") || written == "osyl: Display lost.\n")
+            << written;
+        EXPECT_TRUE(again.app().finished());
+    }
 }
 
 TEST(Application, ClockTicksWhileAReportIsOpenAndInputWaits) {
@@ -139,6 +193,25 @@ TEST(Application, ReportRaisedByTheClockGivesTheKeyboardBackToTheMenu) {
     h.backend().key(key_insert);
     EXPECT_TRUE(h.run());
     EXPECT_EQ(h.app().exit_status(), 0);
+}
+
+// A tick fails again under the open report: once the newer report closes, the keys go to
+// the one left, not to the disabled menu below it.
+TEST(Application, ClosingANestedReportLeavesTheKeyboardToTheOneBelow) {
+    AppHarness h;
+    h.write_labels("");
+    h.backend().set_time(10, 59, 30);
+    h.start();
+    std::filesystem::remove(h.skin_dir() / "c0.bmp");
+    h.backend().set_auto_dismiss(false);
+    h.backend().click(prg);
+    h.backend().advance(100'000);  // 11:00 and 11:01 each need the missing 0
+    h.backend().dismiss_box();
+    h.backend().key(key_insert);
+    h.backend().dismiss_box();
+    EXPECT_FALSE(h.run()) << "Insert reached the menu under the report left open";
+    EXPECT_EQ(h.backend().open_boxes(), 0U);
+    EXPECT_EQ(h.backend().focused_window(), "Form2");
 }
 
 TEST(Application, WindowsAreDestroyedWithTheApplication) {

@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Scene>& info) { return std::string(info.param.name); });
 
 TEST(GoldenIcon, MatchesItsPicture) {
-    art::Icon icon = art::main_icon();
+    IconImage icon = art::main_icon();
     Picture argb(icon.width, icon.height);
     for (int y = 0; y < icon.height; ++y)
         for (int x = 0; x < icon.width; ++x)

@@ -90,6 +90,7 @@ public:
     const ProgramFolder& folder() const { return m_folder; }
     const std::string& display() const { return m_xvfb.display(); }
     void stop_server() { m_xvfb.stop(); }
+    void signal_server(int number) const { m_xvfb.signal(number); }
     // What the window manager wrote so far.
     std::string window_manager_log() { return m_window_manager ? m_window_manager->log() : ""; }
     Environment environment() const { return m_xvfb.environment(); }

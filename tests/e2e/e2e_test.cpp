@@ -2,10 +2,12 @@
 // xwininfo and xwd: once on a bare server and once under openbox.
 
 #include "e2e/desktop_session.h"
+#include "platform/x11/x_client.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -13,6 +15,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <ostream>
+#include <thread>
 
 namespace osyl::test {
 
@@ -187,6 +190,48 @@ TEST_P(EndToEnd, TermSignalEndsWithStatusZero) {
     EXPECT_EQ(program.wait_exit(10s), std::optional<int>(0));
     EXPECT_TRUE(poll_until([&] { return !session.window(session.bar()); }))
         << "the bar outlived the program";
+}
+
+// SIGTERM ends the program with status 0 within half a second, wherever it waits. Without a
+// label file the start button opens a report, which asks the server for a timestamp.
+TEST(EndToEndDisplay, SigtermAlwaysWins) {
+    auto ends_at_once = [](ChildProcess& program) {
+        program.kill(SIGTERM);
+        return program.wait_exit(500ms);
+    };
+    {
+        SCOPED_TRACE("the leader window destroyed by another client");
+        DesktopSession session;
+        ChildProcess& program = session.launch();
+        XClient other(session.display());
+        std::vector<std::uint32_t> leader = other.cardinals(session.bar(), "WM_CLIENT_LEADER");
+        ASSERT_EQ(leader.size(), 1U);
+        other.destroy(leader[0]);
+        session.click(prg_point);
+        EXPECT_TRUE(session.wait_for_report()) << "no report without the leader";
+        EXPECT_EQ(ends_at_once(program), std::optional<int>(0));
+    }
+    {
+        SCOPED_TRACE("the server stopped while a report opens");
+        DesktopSession session;
+        ChildProcess& program = session.launch();
+        program.kill(SIGSTOP);
+        session.click(prg_point);  // waits in the program's socket
+        session.signal_server(SIGSTOP);
+        program.kill(SIGCONT);
+        std::this_thread::sleep_for(300ms);
+        std::optional<int> status = ends_at_once(program);
+        session.signal_server(SIGCONT);
+        EXPECT_EQ(status, std::optional<int>(0));
+    }
+    {
+        SCOPED_TRACE("TZ names a FIFO");
+        DesktopSession session;
+        std::filesystem::path fifo = session.folder().path() / "zone";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        ChildProcess& program = session.launch({{"TZ", ":" + fifo.string()}});
+        EXPECT_EQ(ends_at_once(program), std::optional<int>(0));
+    }
 }
 
 TEST(EndToEndDisplay, LostDisplayEndsWithStatusZeroAndOneLine) {

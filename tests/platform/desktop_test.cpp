@@ -42,7 +42,14 @@ protected:
 
     void mouse(MouseInput::Action action, Point at, Button button = Button::Left,
                std::uint32_t time = 0) {
-        desktop.deliver(MouseInput{action, button, at, 0, time});
+        desktop.deliver(MouseInput{action, button, at, 0, time, 0, {}});
+    }
+    // Input that the platform says the window received, at this position in it.
+    void mouse_in(const Window& window, MouseInput::Action action, Point at,
+                  Button button = Button::Left) {
+        Rect place = window.bounds();
+        Point screen{place.left + at.x, place.top + at.y};
+        desktop.deliver(MouseInput{action, button, screen, 0, 0, window.id(), at});
     }
 
     HeadlessBackend backend;
@@ -59,7 +66,9 @@ TEST_F(DeliveryTest, TopmostElementGetsTheEventAndEmptySpaceGoesToTheWindow) {
     mouse(Action::Move, {15, 15});  // a and b_over_a overlap here; the later one is on top
     mouse(Action::Move, {5, 5});
     mouse(Action::Move, {90, 40});
-    EXPECT_EQ(log, (Log{"b_over_a:move@5,5", "a:move@5,5", "Upper:move"}));
+    lower.set_left(40);
+    mouse(Action::Move, {47, 106});
+    EXPECT_EQ(log, (Log{"b_over_a:move@5,5", "a:move@5,5", "Upper:move", "c:move@7,6"}));
 }
 
 TEST_F(DeliveryTest, LeftPressCapturesUntilReleaseEvenOutsideTheWindow) {
@@ -80,6 +89,20 @@ TEST_F(DeliveryTest, RightAndMiddleReleasesGoWhereThePointerIsInWhicheverWindow)
     mouse(Action::Down, {5, 5}, Button::Right);
     mouse(Action::Up, {300, 300}, Button::Right);  // over nothing: lost
     EXPECT_EQ(log, (Log{"a:down", "b:up", "b:down", "c:up", "a:down"}));
+}
+
+// A window manager may move a window without telling: the window that received the input
+// gets it, whatever the remembered rectangles say lies there.
+TEST_F(DeliveryTest, InputGoesToTheWindowThatReceivedIt) {
+    lower.set_top(0);             // remembered over upper's elements, and above them
+    mouse(Action::Move, {5, 5});  // no window named: the rectangles decide
+    mouse_in(upper, Action::Down, {35, 5});
+    mouse_in(upper, Action::Up, {35, 5});
+    mouse_in(upper, Action::Down, {5, 5});
+    mouse_in(upper, Action::Up, {-40, 300});  // released elsewhere: the capture still rules
+    mouse_in(upper, Action::Down, {5, 5}, Button::Right);
+    mouse_in(upper, Action::Up, {-40, 3}, Button::Right);  // outside the window: lost
+    EXPECT_EQ(log, (Log{"c:move@5,5", "b:down", "b:up", "a:down", "a:up", "a:down"}));
 }
 
 TEST_F(DeliveryTest, SecondPressWithin500msAnd4PixelsIsDoubleAndAThirdStartsAgain) {
@@ -229,6 +252,10 @@ TEST(WindowCompose, DrawnPicturesArePaintedWhenTheWindowShows) {
         EXPECT_EQ(shown.at(15, 15), 0x123456U);
         window.hide();
     }
+    // A picture set by hand gives back what the drawing's pixels were paid with.
+    std::uint64_t before = pixel_bytes_in_use();
+    window.find("part")->set_picture(Picture());
+    EXPECT_EQ(pixel_bytes_in_use(), before - 5 * 5 * sizeof(Rgb));
 }
 
 }  // namespace

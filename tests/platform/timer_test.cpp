@@ -53,11 +53,10 @@ TEST(Timer, ClockSetBackPastABoundaryTicksAtOnceAndASmallStepDoesNot) {
     EXPECT_EQ(timer.due_ms(), now - ms(0, 10));  // 11:59:55: due at once
 }
 
-TEST(Timer, DisabledOrWithoutIntervalNeverDue) {
+TEST(Timer, WithoutIntervalOrHandlerNeverDue) {
     HeadlessBackend backend;
     Desktop desktop(backend);
-    Timer timer(desktop, 1, [] {});
-    timer.set_enabled(false);
+    Timer timer(desktop, 1, nullptr);
     Timer idle(desktop, 0, [] {});
     EXPECT_FALSE(idle.enabled());
     EXPECT_FALSE(desktop.next_timer_due().has_value());

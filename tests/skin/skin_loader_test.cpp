@@ -157,7 +157,9 @@ TEST_F(SkinLoader, PicturesPastThePixelBudgetFailAsOutOfMemory) {
     write("bz.bmp", huge.bytes());
     const std::uint64_t each = 4096ULL * 1024 * sizeof(Rgb);
     std::vector<Picture> held;
-    while (pixel_budget_bytes - pixel_bytes_in_use() >= each)
+    // Bounded: a budget that never fills must fail here, not spin.
+    while (held.size() < pixel_budget_bytes / each &&
+           pixel_budget_bytes - pixel_bytes_in_use() >= each)
         held.push_back(load_skin_picture(exe(), "skin/bz.bmp"));
     ASSERT_GE(held.size(), 3u);
     auto in_use = pixel_bytes_in_use();

@@ -3,6 +3,7 @@
 #include "art/bmp_writer.h"
 
 #include <fstream>
+#include <utility>
 
 namespace osyl::test {
 
@@ -20,6 +21,7 @@ void ReportingBackend::close_message_box(BoxId box) {
 }
 
 std::optional<Event> ReportingBackend::next_event(std::optional<std::int64_t> deadline_ms) {
+    if (m_failing_waits > 0 && m_failing_waits--) std::rethrow_exception(m_wait_error);
     std::optional<Event> event = HeadlessBackend::next_event(deadline_ms);
     if (auto* key = event ? std::get_if<KeyInput>(&*event) : nullptr; key && m_focus_lost)
         key->window = 0;

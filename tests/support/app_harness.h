@@ -4,6 +4,7 @@
 #include "support/headless_backend.h"
 #include "support/test_support.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -22,9 +23,16 @@ public:
     void close_message_box(BoxId box) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     std::string focused_window() const;
+    // The next waits throw this instead of waiting.
+    void fail_waits(std::exception_ptr error, int count = 1) {
+        m_wait_error = std::move(error);
+        m_failing_waits = count;
+    }
 
 private:
     bool m_focus_lost = false;
+    std::exception_ptr m_wait_error;
+    int m_failing_waits = 0;
 };
 
 // The whole program on the headless display, with a skin folder beside a pretend executable

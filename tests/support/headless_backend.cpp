@@ -5,9 +5,15 @@
 namespace osyl {
 
 namespace {
+constexpr int key_return = 13;  // virtual key code of Enter
 // Local midnight of the day the scripted clock runs on.
 constexpr std::int64_t base_day_ms = 1767225600000;  // 2026-01-01
 constexpr std::int64_t day_ms = 86'400'000;
+
+// A display that goes away still holding some leaves them counted.
+std::size_t windows_held = 0;
+std::size_t ticks_held = 0;
+
 }  // namespace
 
 HeadlessBackend::HeadlessBackend() : m_now_ms(base_day_ms + 12LL * 3'600'000) {
@@ -29,7 +35,7 @@ LocalTime HeadlessBackend::local_time(std::int64_t epoch_ms) {
 
 void HeadlessBackend::mouse(MouseInput::Action action, Point screen, Button button,
                             Modifiers modifiers) {
-    m_script.emplace_back(Event{MouseInput{action, button, screen, modifiers, 0}});
+    m_script.emplace_back(Event{MouseInput{action, button, screen, modifiers, 0, 0, {}}});
 }
 
 void HeadlessBackend::press(Point screen, Button button, Modifiers modifiers) {
@@ -102,14 +108,24 @@ HeadlessBackend::WindowState& HeadlessBackend::state(WindowId window) {
     return it->second;
 }
 
+std::size_t HeadlessBackend::windows_everywhere() { return windows_held; }
+std::size_t HeadlessBackend::ticks_everywhere() { return ticks_held; }
+
+void HeadlessBackend::set_modal_tick(ModalTick tick) {
+    bool held = static_cast<bool>(tick);
+    if (held != m_tick_held) held ? ++ticks_held : --ticks_held;
+    m_tick_held = held;
+}
+
 WindowId HeadlessBackend::create_window(const WindowSpec& spec) {
     WindowId id = m_next_id++;
     m_windows[id] = WindowState{spec, spec.bounds, false, Picture(), {}, 0};
+    ++windows_held;
     return id;
 }
 
 void HeadlessBackend::destroy_window(WindowId window) {
-    m_windows.erase(window);
+    windows_held -= m_windows.erase(window);
     if (m_focused == window) m_focused = 0;
 }
 
@@ -122,7 +138,9 @@ void HeadlessBackend::hide_window(WindowId window) {
 }
 
 void HeadlessBackend::activate(WindowId window, std::uint32_t) {
-    if (state(window).shown) m_focused = window;
+    if (!state(window).shown) return;
+    m_focused = window;
+    m_box_focused = false;
 }
 
 void HeadlessBackend::present(WindowId window, Picture pixels) {
@@ -139,7 +157,11 @@ void HeadlessBackend::update(WindowId window, Rect area, const Picture& pixels) 
     s.pixels.blit(pixels, area.left, area.top);
 }
 
+// A box takes the keyboard from the program's windows, and gives it to the box below when
+// it closes, as on a real display.
 BoxId HeadlessBackend::open_message_box(const MessageBoxSpec& spec) {
+    m_focused = 0;
+    m_box_focused = true;
     BoxId id = static_cast<BoxId>(m_boxes.size() + 1);
     m_boxes.push_back({id, spec, true});
     return id;
@@ -147,6 +169,7 @@ BoxId HeadlessBackend::open_message_box(const MessageBoxSpec& spec) {
 
 void HeadlessBackend::close_message_box(BoxId box) {
     if (box >= 1 && box <= m_boxes.size()) m_boxes[box - 1].open = false;
+    m_box_focused = open_boxes() > 0;
 }
 
 std::optional<Event> HeadlessBackend::dismiss_top_box() {
@@ -164,7 +187,10 @@ std::optional<Event> HeadlessBackend::resolve(const Step& step) {
     }
     if (const auto* key = std::get_if<KeyToFocus>(&step))
         return Event{KeyInput{m_focused, key->key_code, key->modifiers}};
-    if (std::holds_alternative<Dismiss>(step)) return dismiss_top_box();
+    if (std::holds_alternative<Dismiss>(step)) {
+        if (m_box_focused) return dismiss_top_box();
+        return Event{KeyInput{m_focused, key_return, 0}};
+    }
     if (const auto* close = std::get_if<Close>(&step)) {
         for (const auto& [id, state] : m_windows)
             if (state.spec.name == close->window_name) return Event{CloseRequest{id}};

@@ -48,9 +48,9 @@ public:
     void click(Point screen, Button button = Button::Left);
     void key(int key_code, Modifiers modifiers = 0);  // to the focused window
     void close(const std::string& window_name);       // the window manager's close command
-    void dismiss_box();                               // the topmost open box
-    void advance(std::int64_t ms);                    // timers fire on the way
-    void step_clock(std::int64_t ms);                 // the wall clock is set, back if < 0
+    void dismiss_box();                // Enter: closes the topmost box if a box has the keyboard
+    void advance(std::int64_t ms);     // timers fire on the way
+    void step_clock(std::int64_t ms);  // the wall clock is set, back if < 0
     void quit();
     void settings_changed();
 
@@ -62,6 +62,10 @@ public:
     const std::vector<BoxRecord>& boxes() const { return m_boxes; }
     std::size_t open_boxes() const;
     std::size_t pending_steps() const { return m_script.size(); }
+    // Windows and modal ticks (each a desktop with its timers) still held by any headless
+    // display, for the check after each test.
+    static std::size_t windows_everywhere();
+    static std::size_t ticks_everywhere();
 
     // Backend.
     WindowId create_window(const WindowSpec& spec) override;
@@ -74,6 +78,8 @@ public:
     void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
+    // Boxes wait in the program's own loop, which ticks; a tick is only counted.
+    void set_modal_tick(ModalTick tick) override;
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     bool script_exhausted() const override { return m_script.empty(); }
     std::int64_t now_ms() override { return m_now_ms; }
@@ -109,11 +115,13 @@ private:
     std::deque<Step> m_script;
     WindowId m_next_id = 1;
     WindowId m_focused = 0;
+    bool m_box_focused = false;  // an open box has the keyboard
     std::int64_t m_now_ms;
     int m_utc_offset_s = 0;
     LocaleValues m_locale;
     std::string m_executable_path = "/opt/osyl/osyl";
     bool m_auto_dismiss = true;
+    bool m_tick_held = false;
 };
 
 }  // namespace osyl

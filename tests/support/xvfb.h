@@ -77,6 +77,10 @@ public:
     ~Xvfb() { stop(); }
     // Ends the server and waits for it, as a crash or log-off would take the display away.
     void stop();
+    // Sends the server a signal: SIGSTOP makes it stop answering, as a hung server does.
+    void signal(int number) const {
+        if (m_server) m_server->kill(number);
+    }
     const std::string& display() const { return m_display; }
     Environment environment() const { return {{"DISPLAY", m_display}}; }
 

@@ -14,6 +14,9 @@ std::string current_executable_path() {
     return {};
 }
 
+// GetModuleFileNameW always knows.
+void remember_start(const char* /*argv0*/) {}
+
 std::uintptr_t image_offset(const void* code_position) {
     return reinterpret_cast<std::uintptr_t>(code_position) -
            reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr));

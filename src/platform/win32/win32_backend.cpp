@@ -51,7 +51,7 @@ private:
     LRESULT on_message(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
     LRESULT on_application_message(UINT message, WPARAM wp, LPARAM lp);
     LRESULT on_form_message(WindowId id, FormWindow& form, UINT message, WPARAM wp, LPARAM lp);
-    void on_mouse(FormWindow& form, UINT message, WPARAM wp);
+    void on_mouse(WindowId id, FormWindow& form, UINT message, WPARAM wp);
 
     FormWindow* find(WindowId window);
     WindowId id_of(HWND hwnd) const;
@@ -359,7 +359,7 @@ LRESULT Win32Backend::on_form_message(WindowId id, FormWindow& form, UINT messag
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP: on_mouse(form, message, wp); return 0;
+        case WM_MBUTTONUP: on_mouse(id, form, message, wp); return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             m_events.push_back(KeyInput{id, static_cast<int>(wp), key_modifiers()});
@@ -379,7 +379,7 @@ LRESULT Win32Backend::on_form_message(WindowId id, FormWindow& form, UINT messag
 }
 
 // The left button captures the mouse, so its moves and release come here wherever they are.
-void Win32Backend::on_mouse(FormWindow& form, UINT message, WPARAM wp) {
+void Win32Backend::on_mouse(WindowId id, FormWindow& form, UINT message, WPARAM wp) {
     // Where the pointer was, from the message's own record: Wine reports (0, 0) in the
     // client position of a full-screen window.
     DWORD at = GetMessagePos();
@@ -389,7 +389,7 @@ void Win32Backend::on_mouse(FormWindow& form, UINT message, WPARAM wp) {
     Point origin{form.bounds().left, form.bounds().top};
     auto time = static_cast<std::uint32_t>(GetMessageTime());
     bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
-    std::optional<MouseInput> input = mouse_input(message, wp, client, origin, time, alt);
+    std::optional<MouseInput> input = mouse_input(message, wp, id, client, origin, time, alt);
     if (!input) return;
     if (message == WM_LBUTTONDOWN) SetCapture(form.hwnd());
     if (message == WM_LBUTTONUP && GetCapture() == form.hwnd()) ReleaseCapture();

@@ -7,9 +7,17 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace osyl::win32 {
+
+// A report's text with line breaks added inside every word wider than max_width (by the
+// width function), after a folder separator where one fits, so that a long path cannot
+// make the box wider than the screen. Nothing else changes.
+std::wstring fit_words(std::wstring_view text, int max_width,
+                       const std::function<int(std::wstring_view)>& width);
 
 // Error reports as MessageBoxW, which runs a modal loop of its own. A box waits here until
 // the event loop shows it; while one is open, a timer on the application window runs the

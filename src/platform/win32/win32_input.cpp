@@ -43,8 +43,8 @@ StartMode start_mode_of(bool has_request, WORD show_command) {
     }
 }
 
-std::optional<MouseInput> mouse_input(UINT message, WPARAM keys, Point client, Point origin,
-                                      std::uint32_t time, bool alt_held) {
+std::optional<MouseInput> mouse_input(UINT message, WPARAM keys, WindowId window, Point client,
+                                      Point origin, std::uint32_t time, bool alt_held) {
     MouseInput input;
     if (message != WM_MOUSEMOVE) {
         const ButtonMessage* match = nullptr;
@@ -57,6 +57,8 @@ std::optional<MouseInput> mouse_input(UINT message, WPARAM keys, Point client, P
     input.screen = {origin.x + client.x, origin.y + client.y};
     input.modifiers = modifiers_of(keys, alt_held);
     input.time = time;
+    input.window = window;
+    input.position = client;
     return input;
 }
 

@@ -26,11 +26,11 @@ constexpr std::size_t put_image_header = 28;
 bool same_as_held(const PixelFormat& format) {
     return format.bits_per_pixel == 32 && format.red_mask == 0xFF0000 &&
            format.green_mask == 0x00FF00 && format.blue_mask == 0x0000FF &&
-           format.msb_first == (std::endian::native == std::endian::big);
+           format.opaque_bits == 0 && format.msb_first == (std::endian::native == std::endian::big);
 }
 
 std::uint32_t pixel_value(const PixelFormat& format, Rgb colour) {
-    return place((colour >> 16) & 0xFF, format.red_mask) |
+    return format.opaque_bits | place((colour >> 16) & 0xFF, format.red_mask) |
            place((colour >> 8) & 0xFF, format.green_mask) | place(colour & 0xFF, format.blue_mask);
 }
 

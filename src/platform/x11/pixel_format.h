@@ -17,6 +17,9 @@ struct PixelFormat {
     std::uint32_t red_mask = 0xFF0000;
     std::uint32_t green_mask = 0x00FF00;
     std::uint32_t blue_mask = 0x0000FF;
+    // Bits a 32-deep visual reads as alpha: set in every pixel, or a compositor shows
+    // the windows through.
+    std::uint32_t opaque_bits = 0;
 };
 
 // The pixel value of a 0x00RRGGBB colour in the visual.

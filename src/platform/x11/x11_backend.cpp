@@ -45,6 +45,7 @@ FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
 // Only what the first frame needs goes to the server here: the pointer's arrow, the
 // report font and the keyboard map are asked for when first used.
 X11Backend::X11Backend() {
+    load_time_zone();
     std::uint32_t no_exposures = 0;
     m_gc = m_conn.create_gc(XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
     create_leader();
@@ -268,20 +269,29 @@ void X11Backend::remove_box(BoxId box) {
 
 // A fresh server timestamp, got the usual way: a zero-length append to a property of the
 // leader and the PropertyNotify it causes. Events that arrive meanwhile wait their turn.
+// Another client may have destroyed the leader, and a server may stop answering: after
+// the request's error, a second or a signal, CurrentTime has to do.
 std::uint32_t X11Backend::server_time() {
     xcb_atom_t property = m_conn.atom(Atom::OsylTimestamp);
-    xcb_change_property(m_conn.get(), XCB_PROP_MODE_APPEND, m_leader.id(), property,
-                        XCB_ATOM_INTEGER, 32, 0, nullptr);
+    auto cookie = xcb_change_property(m_conn.get(), XCB_PROP_MODE_APPEND, m_leader.id(), property,
+                                      XCB_ATOM_INTEGER, 32, 0, nullptr);
     m_conn.flush();
-    for (;;) {
-        XReply<xcb_generic_event_t> event{xcb_wait_for_event(m_conn.get())};
-        if (!event) return XCB_CURRENT_TIME;  // the connection is gone; the loop says so
-        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+    std::int64_t deadline = Connection::steady_ms() + Connection::answer_wait_ms;
+    do {
+        while (XReply<xcb_generic_event_t> event{xcb_poll_for_event(m_conn.get())}) {
+            std::uint8_t type = event->response_type & 0x7f;
             const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
-            if (notify.window == m_leader.id() && notify.atom == property) return notify.time;
+            if (type == XCB_PROPERTY_NOTIFY && notify.window == m_leader.id() &&
+                notify.atom == property)
+                return notify.time;
+            bool refused =
+                type == 0 && reinterpret_cast<const xcb_generic_error_t&>(*event).full_sequence ==
+                                 cookie.sequence;
+            m_held.push_back(std::move(event));  // an error too: the loop writes it out
+            if (refused) return XCB_CURRENT_TIME;
         }
-        m_held.push_back(std::move(event));
-    }
+    } while (m_conn.wait_readable(deadline));
+    return XCB_CURRENT_TIME;
 }
 
 Event X11Backend::dismiss(BoxId box) {

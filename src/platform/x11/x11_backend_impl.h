@@ -41,6 +41,8 @@ public:
     void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
+    // A box is a window of the program's own loop, which ticks.
+    void set_modal_tick(ModalTick) override {}
     std::optional<Event> next_event(std::optional<std::int64_t> deadline_ms) override;
     std::int64_t now_ms() override { return wall_clock_ms(); }
     LocalTime local_time(std::int64_t epoch_ms) override { return local_time_of(epoch_ms); }
@@ -85,8 +87,8 @@ private:
     Event dismiss(BoxId box);
     std::uint32_t keysym_of(const xcb_key_press_event_t& event);
 
-    Connection m_conn;  // first: everything below sends requests on it
-    SignalWatch m_signals;
+    SignalWatch m_signals;              // first: every wait on the server watches it
+    Connection m_conn{m_signals.fd()};  // everything below sends requests on it
     ClockWatch m_clock;
     XOwned<xcb_free_cursor> m_cursor;  // none until the pointer first comes over us
     bool m_cursor_tried = false;

@@ -3,7 +3,12 @@
 #include "platform/errors.h"
 #include "platform/x11/window_name.h"
 
+#include <poll.h>
+#include <xcb/xcbext.h>
+
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -96,7 +101,7 @@ void write_x_error(const xcb_generic_error_t& error) {
 
 void write_lost_display() { std::fputs("osyl: lost the connection to the X display\n", stderr); }
 
-Connection::Connection() {
+Connection::Connection(int interrupt_fd) : m_interrupt_fd(interrupt_fd) {
     std::string display = display_name();
     int screen_number = 0;
     m_conn.reset(xcb_connect(display.empty() ? nullptr : display.c_str(), &screen_number));
@@ -113,6 +118,41 @@ Connection::Connection() {
     // for the big-requests extension would cost a round trip before the first frame.
     m_max_request_bytes = std::size_t{setup->maximum_request_length} * 4;
     intern_atoms();
+}
+
+std::int64_t Connection::steady_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool Connection::wait_readable(std::int64_t deadline_ms) const {
+    std::array<pollfd, 2> fds{{{fd(), POLLIN, 0}, {m_interrupt_fd, POLLIN, 0}}};
+    std::int64_t left = deadline_ms - steady_ms();
+    if (left <= 0 || has_error()) return false;
+    // A signal that interrupts the poll is in the pipe by now, so it ends the wait too.
+    if (poll(fds.data(), fds.size(), static_cast<int>(left)) <= 0) return false;
+    return (fds[1].revents & POLLIN) == 0 && (fds[0].revents & POLLNVAL) == 0;
+}
+
+void* Connection::wait_for_reply(unsigned int sequence, xcb_generic_error_t** error) const {
+    flush();
+    std::int64_t deadline = steady_ms() + answer_wait_ms;
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* failure = nullptr;
+        if (xcb_poll_for_reply(get(), sequence, &reply, &failure) != 0) {
+            if (error)
+                *error = failure;
+            else
+                std::free(failure);
+            return reply;
+        }
+        if (!wait_readable(deadline)) {
+            xcb_discard_reply(get(), sequence);
+            return nullptr;
+        }
+    }
 }
 
 void Connection::choose_visual(const std::string& display) {
@@ -140,6 +180,9 @@ void Connection::choose_visual(const std::string& display) {
     m_format.red_mask = chosen.type->red_mask;
     m_format.green_mask = chosen.type->green_mask;
     m_format.blue_mask = chosen.type->blue_mask;
+    if (chosen.depth == 32) {
+        m_format.opaque_bits = ~(m_format.red_mask | m_format.green_mask | m_format.blue_mask);
+    }
 }
 
 XOwned<xcb_free_gc> Connection::create_gc(std::uint32_t mask, const std::uint32_t* values) const {
@@ -207,7 +250,7 @@ void Connection::set_caption(xcb_window_t window, const std::string& caption) co
 xcb_window_t Connection::wm_check_window(xcb_window_t on) const {
     auto cookie =
         xcb_get_property(get(), 0, on, atom(Atom::NetSupportingWmCheck), XCB_ATOM_WINDOW, 0, 1);
-    XReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(get(), cookie, nullptr)};
+    auto reply = this->reply<xcb_get_property_reply_t>(cookie.sequence);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return 0;
     return *static_cast<xcb_window_t*>(xcb_get_property_value(reply.get()));
 }
@@ -222,7 +265,7 @@ xcb_window_t Connection::wm_check() const {
 bool Connection::wm_lists(Atom hint) const {
     auto cookie =
         xcb_get_property(get(), 0, root(), atom(Atom::NetSupported), XCB_ATOM_ATOM, 0, 4096);
-    XReply<xcb_get_property_reply_t> reply{xcb_get_property_reply(get(), cookie, nullptr)};
+    auto reply = this->reply<xcb_get_property_reply_t>(cookie.sequence);
     if (!reply || reply->format != 32) return false;
     auto* atoms = static_cast<xcb_atom_t*>(xcb_get_property_value(reply.get()));
     int count = xcb_get_property_value_length(reply.get()) / 4;

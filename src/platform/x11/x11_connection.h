@@ -90,8 +90,9 @@ void write_lost_display();
 class Connection {
 public:
     // Opens $DISPLAY; throws DisplayError when that fails or the screen offers no 24- or
-    // 32-bit TrueColor visual.
-    Connection();
+    // 32-bit TrueColor visual. A wait on the server ends early once the interrupt
+    // descriptor (the signal watch's) is readable.
+    explicit Connection(int interrupt_fd);
 
     xcb_connection_t* get() const { return m_conn.get(); }
     const xcb_screen_t& screen() const { return *m_screen; }
@@ -112,6 +113,22 @@ public:
     // Uploads the picture with its corner at the point, in bands that each fit one request.
     void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture,
                      Point at = {}) const;
+    // How long the program waits for the server to answer before it goes on without.
+    static constexpr std::int64_t answer_wait_ms = 1000;
+    // Milliseconds on a clock that only goes forwards, for the deadlines of those waits.
+    static std::int64_t steady_ms();
+    // Waits until the server sends something; false when the deadline passed first, a
+    // signal arrived or the connection failed.
+    bool wait_readable(std::int64_t deadline_ms) const;
+    // The reply to a request, waited for as above; nothing when it did not come in time.
+    // The request's error goes to *error when asked for, else it is dropped.
+    template <class Reply>
+    XReply<Reply> reply(unsigned int sequence, xcb_generic_error_t** error = nullptr) const {
+        return XReply<Reply>(static_cast<Reply*>(wait_for_reply(sequence, error)));
+    }
+
+    // Uploads the picture at the drawable's origin in bands that each fit one request.
+    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture) const;
 
     void set_string(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                     const std::string& text) const;
@@ -132,7 +149,9 @@ private:
     void choose_visual(const std::string& display);
     void intern_atoms();
     xcb_window_t wm_check_window(xcb_window_t on) const;
+    void* wait_for_reply(unsigned int sequence, xcb_generic_error_t** error) const;
 
+    int m_interrupt_fd = -1;
     std::unique_ptr<xcb_connection_t, Disconnect> m_conn;
     xcb_screen_t* m_screen = nullptr;
     std::array<xcb_atom_t, static_cast<std::size_t>(Atom::Count)> m_atoms{};

@@ -84,7 +84,7 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         if ((fds[1].revents & POLLIN) == 0) continue;
         if (std::optional<int> signal = m_signals.take()) {
             if (*signal != SIGHUP) return QuitRequest{};
-            tzset();
+            load_time_zone();
             return SettingsChanged{};
         }
     }
@@ -164,6 +164,8 @@ std::optional<Event> X11Backend::on_button(const xcb_button_press_event_t& event
     input.action = press ? MouseInput::Action::Down : MouseInput::Action::Up;
     input.button = *button;
     input.screen = {event.root_x, event.root_y};
+    input.window = event.event;
+    input.position = {event.event_x, event.event_y};
     // X reports the state before the event; the handlers expect it after.
     input.modifiers = modifiers_of(event.state);
     if (press) {
@@ -181,6 +183,8 @@ std::optional<Event> X11Backend::on_motion(const xcb_motion_notify_event_t& even
     MouseInput input;
     input.action = MouseInput::Action::Move;
     input.screen = {event.root_x, event.root_y};
+    input.window = event.event;
+    input.position = {event.event_x, event.event_y};
     input.modifiers = modifiers_of(event.state);
     input.time = event.time;
     return input;
@@ -225,9 +229,8 @@ std::optional<Event> X11Backend::on_focus(const xcb_focus_in_event_t& event, boo
     }
     if (in) return FocusChange{event.event};
     // When the focus moves to another window of ours, its FocusIn reports that.
-    auto cookie = xcb_get_input_focus(m_conn.get());
-    XReply<xcb_get_input_focus_reply_t> reply{
-        xcb_get_input_focus_reply(m_conn.get(), cookie, nullptr)};
+    auto reply =
+        m_conn.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(m_conn.get()).sequence);
     if (reply && find_window(reply->focus) != nullptr) return std::nullopt;
     return FocusChange{0};
 }
@@ -277,8 +280,7 @@ void X11Backend::on_configure(const xcb_configure_notify_event_t& event, bool sy
 void X11Backend::locate(TopWindow& window, int width, int height) {
     auto cookie = xcb_translate_coordinates(m_conn.get(), window.id(), m_conn.root(), 0, 0);
     xcb_generic_error_t* error = nullptr;
-    XReply<xcb_translate_coordinates_reply_t> reply{
-        xcb_translate_coordinates_reply(m_conn.get(), cookie, &error)};
+    auto reply = m_conn.reply<xcb_translate_coordinates_reply_t>(cookie.sequence, &error);
     XReply<xcb_generic_error_t> owned_error{error};
     if (error) write_x_error(*error);
     if (reply) window.set_actual({reply->dst_x, reply->dst_y, width, height});

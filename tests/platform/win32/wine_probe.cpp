@@ -2,6 +2,9 @@
 //   wine_probe hold FILE SECONDS    holds FILE open for writing, as an editor would
 //   wine_probe box CAPTION          waits for a message box so captioned; prints its text;
 //                                   fails if a window of the program still takes input
+//   wine_probe boxes CAPTION        prints how many message boxes so captioned are shown,
+//                                   and "foreground" when one of them is the foreground
+//                                   window
 //   wine_probe start SHOW PROGRAM   starts PROGRAM as a launcher would, with show mode SHOW
 //                                   (a number, as in STARTUPINFO); exits with its status
 //   wine_probe send REQUEST         gives the program's task-bar button the task bar's
@@ -107,6 +110,18 @@ int box(const std::string& caption) {
     return fail("no message box captioned " + caption);
 }
 
+int boxes(const std::string& caption) {
+    std::wstring title = to_utf16(caption);
+    int count = 0;
+    bool foreground = false;
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", title.c_str()));) {
+        count += IsWindowVisible(box) ? 1 : 0;
+        foreground = foreground || box == GetForegroundWindow();
+    }
+    std::cout << count << (foreground ? " foreground" : "") << std::endl;
+    return 0;
+}
+
 Picture read_screenshot(const std::string& path) {
     std::ifstream in(std::filesystem::path(to_utf16(path)), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -188,6 +203,7 @@ int main() {
         if (command == "start" && n == 4) return osyl::start(std::stoi(a[2]), a[3]);
         if (command == "send" && n == 3) return osyl::send(a[2]);
         if (command == "box" && n == 3) return osyl::box(a[2]);
+        if (command == "boxes" && n == 3) return osyl::boxes(a[2]);
         if (command == "clock" && n == 4) return osyl::clock(a[2], a[3]);
         if (command == "same" && n >= 5 && (n - 5) % 3 == 0)
             return osyl::same(a[2], a[3], a[4], std::span(a).subspan(5));
@@ -196,6 +212,6 @@ int main() {
     }
     return osyl::fail(
         "usage: wine_probe hold FILE SECONDS | start SHOW PROGRAM | "
-        "send REQUEST | box CAPTION | clock PROGRAM SCREEN | "
+        "send REQUEST | box CAPTION | boxes CAPTION | clock PROGRAM SCREEN | "
         "same PROGRAM SCREEN WINDOW [click|move X Y]...");
 }

@@ -165,6 +165,8 @@ TEST_F(X11Test, ClicksArriveWithScreenPositionButtonAndHeldButtons) {
     auto up = wait_for<MouseInput>(is(Action::Up, Button::Left));
     ASSERT_TRUE(down && up);
     EXPECT_EQ(down->screen, (Point{10, 590}));
+    EXPECT_EQ(down->window, bar);  // the window that got it, and where in it
+    EXPECT_EQ(down->position, (Point{10, 590 - bar_bounds.top}));
     EXPECT_EQ(down->modifiers, unsigned{LeftHeld});
     EXPECT_EQ(up->modifiers, 0U);
     EXPECT_GE(up->time, down->time);

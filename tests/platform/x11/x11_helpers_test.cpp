@@ -35,6 +35,12 @@ TEST(PixelFormat, PacksPixelsInTheServersByteOrder) {
     bgr24.red_mask = 0x0000FF;
     bgr24.blue_mask = 0xFF0000;
     EXPECT_EQ(pack_rows(picture, 0, 1, bgr24), (Bytes{0x11, 0x22, 0x33, 0xA0, 0xB0, 0xC0, 0, 0}));
+
+    // A 32-deep visual takes the spare byte as alpha: every pixel is opaque.
+    PixelFormat argb;
+    argb.opaque_bits = 0xFF000000;
+    EXPECT_EQ(pack_rows(picture, 0, 1, argb),
+              (Bytes{0x33, 0x22, 0x11, 0xFF, 0xC0, 0xB0, 0xA0, 0xFF}));
 }
 
 TEST(PixelFormat, PacksOnlyTheRequestedRows) {
