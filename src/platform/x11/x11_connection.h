@@ -110,9 +110,6 @@ public:
     int fd() const { return xcb_get_file_descriptor(get()); }
     void flush() const { xcb_flush(get()); }
 
-    // Uploads the picture with its corner at the point, in bands that each fit one request.
-    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture,
-                     Point at = {}) const;
     // How long the program waits for the server to answer before it goes on without.
     static constexpr std::int64_t answer_wait_ms = 1000;
     // Milliseconds on a clock that only goes forwards, for the deadlines of those waits.
@@ -127,8 +124,9 @@ public:
         return XReply<Reply>(static_cast<Reply*>(wait_for_reply(sequence, error)));
     }
 
-    // Uploads the picture at the drawable's origin in bands that each fit one request.
-    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture) const;
+    // Uploads the picture with its corner at the point, in bands that each fit one request.
+    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture,
+                     Point at = {}) const;
 
     void set_string(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                     const std::string& text) const;
