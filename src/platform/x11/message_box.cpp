@@ -22,7 +22,7 @@ constexpr Rgb button_rim = 0x0078D7;  // the default button's focus frame
 
 constexpr std::uint32_t box_events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                      XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE |
-                                     XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_ENTER_WINDOW;
+                                     XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 xcb_rectangle_t to_x(Rect r) {
     return {static_cast<std::int16_t>(r.left), static_cast<std::int16_t>(r.top),

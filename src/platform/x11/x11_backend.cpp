@@ -43,7 +43,7 @@ FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
 }  // namespace
 
 // Only what the first frame needs goes to the server here: the pointer's arrow, the
-// report font and the keyboard map are asked for when first used.
+// report font and the keyboard map are asked for later.
 X11Backend::X11Backend() {
     load_time_zone();
     std::uint32_t no_exposures = 0;
@@ -51,8 +51,8 @@ X11Backend::X11Backend() {
     create_leader();
 }
 
-// The arrow is made when the pointer first comes over one of our windows. A server
-// without the cursor font leaves our windows with their parent's pointer.
+// The arrow is made once the first window is on the screen, off the way to the first
+// frame. A server without the cursor font leaves our windows with their parent's pointer.
 void X11Backend::give_cursor() {
     if (std::exchange(m_cursor_tried, true)) return;
     xcb_font_t font = m_conn.generate_id();
@@ -221,22 +221,10 @@ void X11Backend::focus_now(xcb_window_t window, std::uint32_t time) {
     }
 }
 
-// A running window manager's answer is kept until its check window goes (it ended or was
-// replaced); while none runs, each request asks again, one round trip, so that one
-// starting later is seen. Watching the root's properties instead woke the program for
-// every focus change of other windows.
-bool X11Backend::wm_takes_focus_requests() {
-    if (m_wm_check != 0) return m_wm_takes_focus;
-    m_wm_check = m_conn.wm_check();
-    if (m_wm_check == 0) return false;
-    std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    // It may be gone already: then its DestroyNotify never comes, but neither do requests
-    // that it would answer, and the error is dropped.
-    auto cookie =
-        xcb_change_window_attributes_checked(m_conn.get(), m_wm_check, XCB_CW_EVENT_MASK, &events);
-    xcb_discard_reply(m_conn.get(), cookie.sequence);
-    m_wm_takes_focus = m_conn.wm_lists(Atom::NetActiveWindow);
-    return m_wm_takes_focus;
+// Asked afresh each time: with the answer kept, the focus request for a clicked window
+// reached openbox while it still handled the click itself, and the click was lost.
+bool X11Backend::wm_takes_focus_requests() const {
+    return m_conn.wm_check() != 0 && m_conn.wm_lists(Atom::NetActiveWindow);
 }
 
 BoxId X11Backend::open_message_box(const MessageBoxSpec& spec) {

@@ -61,7 +61,7 @@ private:
     const BoxFont& box_font();
     void create_leader();
     void read_keyboard();
-    bool wm_takes_focus_requests();
+    bool wm_takes_focus_requests() const;
     WindowBase base() const { return {m_leader.id(), m_cursor.id(), m_gc.id()}; }
     TopWindow* find_window(xcb_window_t id);
     std::pair<BoxId, MessageBox*> find_box(xcb_window_t id);
@@ -90,7 +90,7 @@ private:
     SignalWatch m_signals;              // first: every wait on the server watches it
     Connection m_conn{m_signals.fd()};  // everything below sends requests on it
     ClockWatch m_clock;
-    XOwned<xcb_free_cursor> m_cursor;  // none until the pointer first comes over us
+    XOwned<xcb_free_cursor> m_cursor;  // none until a window of ours is first mapped
     bool m_cursor_tried = false;
     XOwned<xcb_close_font> m_box_font_id;
     BoxFont m_box_font;  // opened with the first report
@@ -104,8 +104,6 @@ private:
     std::map<BoxId, std::unique_ptr<MessageBox>> m_boxes;
     BoxId m_next_box = 1;
     std::optional<PendingFocus> m_pending_focus;
-    xcb_window_t m_wm_check = 0;    // of the running window manager, watched for its end
-    bool m_wm_takes_focus = false;  // whether it takes _NET_ACTIVE_WINDOW
     std::uint32_t m_user_time = 0;  // of the last button or key event on our windows
     std::deque<XReply<xcb_generic_event_t>> m_held;  // read while waiting for a timestamp
     bool m_lost = false;  // the lost connection was written to standard error

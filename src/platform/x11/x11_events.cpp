@@ -136,10 +136,6 @@ std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
             }
             return std::nullopt;
         case XCB_MAPPING_NOTIFY: m_keysyms.reset(); return std::nullopt;  // asked again when used
-        case XCB_ENTER_NOTIFY: give_cursor(); return std::nullopt;
-        case XCB_DESTROY_NOTIFY:
-            if (as<xcb_destroy_notify_event_t>(event).window == m_wm_check) m_wm_check = 0;
-            return std::nullopt;
         default: return std::nullopt;
     }
 }
@@ -246,6 +242,7 @@ std::optional<Event> X11Backend::on_map_change(xcb_window_t id, bool mapped) {
         return std::nullopt;
     }
     bool by_window_manager = map->notified(mapped);
+    if (mapped) give_cursor();
     if (mapped && m_pending_focus && m_pending_focus->window == id) {
         PendingFocus pending = *std::exchange(m_pending_focus, std::nullopt);
         request_focus(id, *map, pending.time);

@@ -19,7 +19,7 @@ namespace {
 constexpr std::uint32_t window_events =
     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_FOCUS_CHANGE |
-    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_ENTER_WINDOW;
+    XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 std::uint16_t extent(int value) { return static_cast<std::uint16_t>(std::clamp(value, 1, 32767)); }
 
