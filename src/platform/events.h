@@ -24,6 +24,16 @@ enum Modifier : unsigned {
 };
 using Modifiers = unsigned;
 
+// The bit that says this button is held.
+inline Modifiers held_bit(Button button) {
+    switch (button) {
+        case Button::Left: return LeftHeld;
+        case Button::Middle: return MiddleHeld;
+        case Button::Right: return RightHeld;
+    }
+    return 0;
+}
+
 inline constexpr int key_insert = 45;  // virtual key code of Insert
 
 // Pointer input. A platform that knows which of our windows received it names that window

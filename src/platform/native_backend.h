@@ -7,7 +7,8 @@
 
 namespace osyl {
 
-// The backend of the platform the program was built for: X11 on Linux, Win32 on Windows.
+// The backend of the platform the program was built for: Wayland or X11 on Linux, Win32 on
+// Windows.
 // Throws DisplayError (or another AppError) when the display cannot be used.
 std::unique_ptr<Backend> make_native_backend();
 

@@ -82,7 +82,8 @@ public:
         if (m_server) m_server->kill(number);
     }
     const std::string& display() const { return m_display; }
-    Environment environment() const { return {{"DISPLAY", m_display}}; }
+    // No Wayland display: the program uses this server even inside a Wayland session.
+    Environment environment() const { return {{"DISPLAY", m_display}, {"WAYLAND_DISPLAY", ""}}; }
 
 private:
     std::optional<ChildProcess> m_server;

@@ -2,7 +2,7 @@
 
 #include "platform/colours.h"
 
-#include "platform/x11/x11_keys.h"
+#include "platform/posix/keysyms.h"
 
 #include <xcb/xcb_icccm.h>
 
@@ -13,12 +13,12 @@ namespace osyl::x11 {
 
 namespace {
 
-constexpr Rgb ink = 0x000000;
-constexpr Rgb stop_red = 0xE81123;
-constexpr Rgb stop_rim = 0x9E0B18;
-constexpr Rgb stop_cross = 0xFFFFFF;
-constexpr Rgb button_fill = 0xE1E1E1;
-constexpr Rgb button_rim = 0x0078D7;  // the default button's focus frame
+using posix::box_colours::button_fill;
+using posix::box_colours::button_rim;
+using posix::box_colours::ink;
+using posix::box_colours::stop_cross;
+using posix::box_colours::stop_red;
+using posix::box_colours::stop_rim;
 
 constexpr std::uint32_t box_events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                      XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE |
@@ -36,8 +36,8 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
                        std::uint32_t user_time)
     : m_conn(conn),
       m_font(font),
-      m_lines(box_lines(spec.text)),
-      m_layout(layout_box(m_lines, font.char_width, font.ascent + font.descent)) {
+      m_lines(posix::box_lines(spec.text)),
+      m_layout(posix::layout_box(m_lines, font.char_width, font.ascent + font.descent)) {
     const xcb_screen_t& screen = conn.screen();
     Rect bounds{(screen.width_in_pixels - m_layout.width) / 2,
                 (screen.height_in_pixels - m_layout.height) / 2, m_layout.width, m_layout.height};
@@ -156,7 +156,7 @@ void MessageBox::draw_button() const {
     xcb_change_gc(m_conn.get(), m_gc.id(), XCB_GC_BACKGROUND, &background);
 }
 
-bool MessageBox::key_press(std::uint32_t keysym) const { return dismisses_box(keysym); }
+bool MessageBox::key_press(std::uint32_t keysym) const { return posix::dismisses_box(keysym); }
 
 void MessageBox::button_press(Point position) {
     m_button_pressed = m_layout.button.contains(position);

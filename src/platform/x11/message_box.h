@@ -3,7 +3,7 @@
 // Internal to the X11 backend.
 
 #include "platform/backend.h"
-#include "platform/x11/box_layout.h"
+#include "platform/posix/box_layout.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_window.h"
 
@@ -18,7 +18,7 @@ struct BoxFont {
     int ascent = 0;
     int descent = 0;
     int char_width = 0;
-    FontCoverage coverage;
+    posix::FontCoverage coverage;
 };
 
 // A modal error box of our own: a dialog window with a stop icon, the text and one OK
@@ -49,7 +49,7 @@ private:
     const Connection& m_conn;
     const BoxFont& m_font;  // the backend's, which outlives its boxes
     std::vector<std::u32string> m_lines;
-    BoxLayout m_layout;
+    posix::BoxLayout m_layout;
     XOwned<xcb_destroy_window> m_window;
     XOwned<xcb_free_gc> m_gc;
     MapTracker m_map;

@@ -1,18 +1,18 @@
 #include "platform/x11/window_name.h"
 
-#include "platform/x11/box_layout.h"
+#include "platform/posix/box_layout.h"
 
 namespace osyl::x11 {
 
 std::string latin1_name(std::string_view utf8) {
     std::string out;
-    for (char32_t c : decode_utf8(utf8)) out += c <= 0xFF ? static_cast<char>(c) : '?';
+    for (char32_t c : posix::decode_utf8(utf8)) out += c <= 0xFF ? static_cast<char>(c) : '?';
     return out;
 }
 
 std::string valid_utf8(std::string_view text) {
     std::string out;
-    for (char32_t c : decode_utf8(text, U'\uFFFD')) {
+    for (char32_t c : posix::decode_utf8(text, U'\uFFFD')) {
         if (c < 0x80) {
             out += static_cast<char>(c);
             continue;

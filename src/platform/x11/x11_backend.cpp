@@ -24,8 +24,8 @@ constexpr std::uint16_t left_ptr_glyph = 68;
 constexpr const char* unicode_fixed =
     "-misc-fixed-medium-r-semicondensed--13-120-75-75-c-60-iso10646-1";
 
-FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
-    FontCoverage coverage{
+posix::FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
+    posix::FontCoverage coverage{
         font.min_byte1, font.max_byte1, font.min_char_or_byte2, font.max_char_or_byte2, {}};
     // A glyph the font lacks has all-zero metrics.
     const xcb_charinfo_t* infos = xcb_query_font_char_infos(&font);

@@ -4,9 +4,8 @@
 // x11_events.cpp and everything else in x11_backend.cpp.
 
 #include "platform/backend.h"
-#include "platform/x11/clock_watch.h"
+#include "platform/posix/event_wait.h"
 #include "platform/x11/message_box.h"
-#include "platform/x11/signal_watch.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_window.h"
 
@@ -87,10 +86,9 @@ private:
     Event dismiss(BoxId box);
     std::uint32_t keysym_of(const xcb_key_press_event_t& event);
 
-    SignalWatch m_signals;              // first: every wait on the server watches it
-    Connection m_conn{m_signals.fd()};  // everything below sends requests on it
-    ClockWatch m_clock;
-    XOwned<xcb_free_cursor> m_cursor;  // none until a window of ours is first mapped
+    posix::EventWait m_wait;                // first: every wait on the server watches it
+    Connection m_conn{m_wait.signal_fd()};  // everything below sends requests on it
+    XOwned<xcb_free_cursor> m_cursor;       // none until a window of ours is first mapped
     bool m_cursor_tried = false;
     XOwned<xcb_close_font> m_box_font_id;
     BoxFont m_box_font;  // opened with the first report

@@ -1,10 +1,8 @@
 #include "platform/errors.h"
+#include "platform/posix/keysyms.h"
 #include "platform/process.h"
 #include "platform/x11/x11_backend_impl.h"
 #include "platform/x11/x11_keys.h"
-
-#include <poll.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -41,15 +39,6 @@ std::optional<Button> button_of(xcb_button_t detail) {
     }
 }
 
-Modifiers held_bit(Button button) {
-    switch (button) {
-        case Button::Left: return LeftHeld;
-        case Button::Middle: return MiddleHeld;
-        case Button::Right: return RightHeld;
-    }
-    return 0;
-}
-
 // A focus notification that is about our window itself, not the pointer or a grab.
 bool real_focus_change(std::uint8_t mode, std::uint8_t detail) {
     return (mode == XCB_NOTIFY_MODE_NORMAL || mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
@@ -69,23 +58,11 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         }
         if (auto event = drain(readable)) return event;
         m_conn.flush();
-        // The deadline is a wall-clock alarm, so a clock set while waiting (or a resume)
-        // wakes the loop at once and the core ticks again.
-        if (m_clock.arm(deadline_ms) == ClockWatch::Fired::ClockSet) return SettingsChanged{};
-        std::array<pollfd, 3> fds{
-            {{m_conn.fd(), POLLIN, 0}, {m_signals.fd(), POLLIN, 0}, {m_clock.fd(), POLLIN, 0}}};
-        if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) throw SystemError(errno);
-        readable = (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
-        if ((fds[2].revents & POLLIN) != 0) {
-            ClockWatch::Fired fired = m_clock.take();
-            if (fired == ClockWatch::Fired::Deadline) return std::nullopt;
-            if (fired == ClockWatch::Fired::ClockSet) return SettingsChanged{};
-        }
-        if ((fds[1].revents & POLLIN) == 0) continue;
-        if (std::optional<int> signal = m_signals.take()) {
-            if (*signal != SIGHUP) return QuitRequest{};
-            load_time_zone();
-            return SettingsChanged{};
+        switch (m_wait.wait(m_conn.fd(), deadline_ms)) {
+            case posix::EventWait::Woke::Display: readable = true; break;
+            case posix::EventWait::Woke::Deadline: return std::nullopt;
+            case posix::EventWait::Woke::SettingsChanged: return SettingsChanged{};
+            case posix::EventWait::Woke::Quit: return QuitRequest{};
         }
     }
 }
@@ -205,8 +182,8 @@ std::optional<Event> X11Backend::on_key(const xcb_key_press_event_t& event) {
         return std::nullopt;
     }
     if (find_window(event.event) == nullptr) return std::nullopt;
-    return KeyInput{event.event, virtual_key_code(keysym_of(event)), modifiers_of(event.state),
-                    event.time};
+    return KeyInput{event.event, posix::virtual_key_code(keysym_of(event)),
+                    modifiers_of(event.state), event.time};
 }
 
 std::optional<Event> X11Backend::on_client_message(const xcb_client_message_event_t& event) {

@@ -16,11 +16,4 @@ struct KeyState {
 // Lock is KP_Insert; other keys take column 1 with Shift.
 std::uint32_t choose_keysym(std::uint32_t column0, std::uint32_t column1, KeyState state);
 
-// The Windows virtual key code the program's handlers expect for a keysym (Insert is
-// 45), or 0 for keys without one.
-int virtual_key_code(std::uint32_t keysym);
-
-// True for the keys that press a message box's default button or cancel it.
-bool dismisses_box(std::uint32_t keysym);
-
 }  // namespace osyl::x11

@@ -1,4 +1,4 @@
-#include "platform/x11/box_layout.h"
+#include "platform/posix/box_layout.h"
 #include "platform/x11/x11_fixture.h"
 
 #include <algorithm>
@@ -41,7 +41,7 @@ protected:
         std::uint32_t box = find_box(caption);
         if (box == 0) return ink;
         Rect place = client.geometry(box);
-        Point text = x11::layout_box({U"x"}, 6, 13).text;
+        Point text = posix::layout_box({U"x"}, 6, 13).text;
         pump_until([&] {
             Picture screen = screenshot(xvfb.display());
             ink.clear();

@@ -1,5 +1,6 @@
-#include "platform/x11/box_layout.h"
-#include "platform/x11/clock_watch.h"
+#include "platform/posix/box_layout.h"
+#include "platform/posix/clock_watch.h"
+#include "platform/posix/keysyms.h"
 #include "platform/x11/pixel_format.h"
 #include "platform/x11/window_name.h"
 #include "platform/x11/x11_keys.h"
@@ -16,6 +17,19 @@
 
 namespace osyl::x11 {
 namespace {
+
+using posix::box_chars_within;
+using posix::box_line_chars;
+using posix::box_lines;
+using posix::box_max_lines;
+using posix::BoxLayout;
+using posix::ClockWatch;
+using posix::decode_utf8;
+using posix::dismisses_box;
+using posix::FontCoverage;
+using posix::layout_box;
+using posix::virtual_key_code;
+using posix::wrap_text;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -180,6 +194,14 @@ TEST(BoxText, LayoutKeepsIconTextAndButtonApart) {
     BoxLayout wide = layout_box({std::u32string(60, U'x'), U"", U"", U"", U""}, 6, 13);
     EXPECT_EQ(wide.width, wide.text.x + 360 + 16);
     EXPECT_GE(wide.button.top, wide.text.y + 5 * 13);
+
+    // A box never grows wider than the screen it is laid out for.
+    EXPECT_EQ(box_chars_within(800, 8), box_line_chars);
+    for (int screen : {300, 257}) {
+        std::vector<std::u32string> lines =
+            box_lines(std::string(200, 'x'), box_chars_within(screen, 8));
+        EXPECT_LE(layout_box(lines, 8, 15).width, screen) << screen;
+    }
 }
 
 bool readable(const ClockWatch& watch, int wait_ms) {

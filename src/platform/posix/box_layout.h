@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/geometry.h"
+#include "platform/picture.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +9,17 @@
 #include <string_view>
 #include <vector>
 
-namespace osyl::x11 {
+namespace osyl::posix {
+
+// The colours of a message box, beside the button face of its background.
+namespace box_colours {
+inline constexpr Rgb ink = 0x000000;
+inline constexpr Rgb stop_red = 0xE81123;
+inline constexpr Rgb stop_rim = 0x9E0B18;
+inline constexpr Rgb stop_cross = 0xFFFFFF;
+inline constexpr Rgb button_fill = 0xE1E1E1;
+inline constexpr Rgb button_rim = 0x0078D7;  // the default button's focus frame
+}  // namespace box_colours
 
 // A message box's text wraps at this many characters, about 360 pixels of "fixed".
 inline constexpr std::size_t box_line_chars = 60;
@@ -39,7 +50,11 @@ std::vector<std::u32string> wrap_text(const std::u32string& text, std::size_t ma
 // The lines a message box shows: the UTF-8 text decoded and wrapped, cut after box_max_lines with
 // "..." so the OK button stays on the screen.
 inline constexpr std::size_t box_max_lines = 30;
-std::vector<std::u32string> box_lines(const std::string& text);
+std::vector<std::u32string> box_lines(const std::string& text,
+                                      std::size_t max_chars = box_line_chars);
+
+// How many characters of this width a line may hold so that the box fits a screen this wide.
+std::size_t box_chars_within(int screen_width, int char_width);
 
 // Where the parts of a message box go, in its client coordinates.
 struct BoxLayout {
@@ -55,4 +70,4 @@ struct BoxLayout {
 // a fixed-width font of this cell size.
 BoxLayout layout_box(const std::vector<std::u32string>& lines, int char_width, int line_height);
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

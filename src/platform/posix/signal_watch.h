@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 // Turns SIGTERM, SIGINT and SIGHUP into readable data on a descriptor that every wait of
 // the backend polls beside the display connection. A real handler writes each signal to
@@ -37,4 +37,4 @@ private:
     int m_old_target = -1;
 };
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

@@ -1,4 +1,4 @@
-#include "platform/x11/clock_watch.h"
+#include "platform/posix/clock_watch.h"
 
 #include "platform/errors.h"
 
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <ctime>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 ClockWatch::ClockWatch() {
     int fd = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -48,4 +48,4 @@ ClockWatch::Fired ClockWatch::take() {
     return Fired::ClockSet;
 }
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

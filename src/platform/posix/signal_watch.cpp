@@ -1,4 +1,4 @@
-#include "platform/x11/signal_watch.h"
+#include "platform/posix/signal_watch.h"
 
 #include "platform/errors.h"
 #include "platform/process.h"
@@ -9,7 +9,7 @@
 
 #include <cerrno>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 namespace {
 
@@ -71,4 +71,4 @@ std::optional<int> SignalWatch::take() const {
     return static_cast<int>(byte);
 }
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 // A wall-clock alarm the event loop polls beside the display connection. Armed at an
 // absolute time on the real-time clock, it also fires when that clock is set or stepped
@@ -28,4 +28,4 @@ private:
     std::optional<std::int64_t> m_armed;  // the deadline the kernel holds
 };
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix

@@ -1,10 +1,10 @@
-#include "platform/x11/box_layout.h"
+#include "platform/posix/box_layout.h"
 
 #include <algorithm>
 #include <optional>
 #include <utility>
 
-namespace osyl::x11 {
+namespace osyl::posix {
 
 namespace {
 
@@ -98,13 +98,18 @@ std::vector<std::u32string> wrap_text(const std::u32string& text, std::size_t ma
     return lines;
 }
 
-std::vector<std::u32string> box_lines(const std::string& text) {
-    std::vector<std::u32string> lines = wrap_text(decode_utf8(text), box_line_chars);
+std::vector<std::u32string> box_lines(const std::string& text, std::size_t max_chars) {
+    std::vector<std::u32string> lines = wrap_text(decode_utf8(text), max_chars);
     if (lines.size() > box_max_lines) {
         lines.resize(box_max_lines);
         lines.back() = U"...";
     }
     return lines;
+}
+
+std::size_t box_chars_within(int screen_width, int char_width) {
+    int room = (screen_width - (margin + icon_size + icon_gap) - margin) / std::max(char_width, 1);
+    return std::clamp<std::size_t>(static_cast<std::size_t>(std::max(room, 1)), 1, box_line_chars);
 }
 
 BoxLayout layout_box(const std::vector<std::u32string>& lines, int char_width, int line_height) {
@@ -126,4 +131,4 @@ BoxLayout layout_box(const std::vector<std::u32string>& lines, int char_width, i
     return layout;
 }
 
-}  // namespace osyl::x11
+}  // namespace osyl::posix
