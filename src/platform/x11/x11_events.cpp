@@ -58,6 +58,9 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         }
         if (auto event = drain(readable)) return event;
         m_conn.flush();
+        // Writing, xcb also reads what the server sent meanwhile, which then no longer
+        // makes the socket readable.
+        if (auto event = drain(false)) return event;
         switch (m_wait.wait(m_conn.fd(), deadline_ms)) {
             case posix::EventWait::Woke::Display: readable = true; break;
             case posix::EventWait::Woke::Deadline: return std::nullopt;
