@@ -47,12 +47,11 @@ void draw_back_odd_pixels(Picture& p) {
 
 }  // namespace
 
-Picture back() {
-    Picture p(800, 23, blue);
+void paint_back(Picture& p) {
+    p.fill(0, 0, 799, 22, blue);
     draw_back_outline(p);
     draw_back_shading(p);
     draw_back_odd_pixels(p);
-    return p;
 }
 
 Picture prg() {

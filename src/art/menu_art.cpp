@@ -66,7 +66,7 @@ void draw_field_outline(Picture& p) {
 }  // namespace
 
 void paint_window(Picture& p) {
-    p.fill(0, 0, p.width() - 1, p.height() - 1, blue);
+    p.fill(0, 0, 199, 299, blue);
     draw_side_strip(p);
     draw_lettering(p);
     draw_field_outline(p);

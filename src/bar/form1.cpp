@@ -26,7 +26,7 @@ WindowSpec bar_spec(const std::string& title) {
 
 TForm1::TForm1(Desktop& desktop, const std::string& title)
     : Window(desktop, bar_spec(title), AutoSize::No),
-      Back(add("Back", {0, 0}, art::back())),
+      Back(add("Back", Rect{0, 0, 800, 23}, art::paint_back)),
       Prg(add("Prg", {9, 5}, art::prg())),
       Razdel1(add("Razdel1", {56, 0}, art::divider())),
       c1(add("c1", {64, 6}, art::digit())),

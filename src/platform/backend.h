@@ -60,9 +60,14 @@ public:
     // it: a window manager, the user or a smaller screen may have put it elsewhere than
     // asked. Nothing: where it was asked to be. Pointer input is matched against this.
     virtual std::optional<Rect> actual_bounds(WindowId /*window*/) const { return std::nullopt; }
-    // Shows these pixels in the window from now on (also on expose); the backend keeps
-    // them, so no copy is made.
+    // Shows these pixels in the window from now on, also when it is exposed. The backend
+    // may keep them (no copy is made) or hand them to the display server and drop them.
     virtual void present(WindowId window, Picture pixels) = 0;
+    // Replaces one rectangle of what was presented last: the pixels (the area's size) go
+    // at the area's corner, in client coordinates, inside the presented picture; the rest
+    // of the window keeps what it shows. Only called on a shown window after present().
+    // Send or redraw only that rectangle: the clock's minute changes one digit.
+    virtual void update(WindowId window, Rect area, const Picture& pixels) = 0;
 
     virtual BoxId open_message_box(const MessageBoxSpec& spec) = 0;
     virtual void close_message_box(BoxId box) = 0;

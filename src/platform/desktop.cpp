@@ -233,10 +233,19 @@ void Desktop::present(Window& window) {
     m_backend.present(window.id(), window.compose());
 }
 
-// Hidden windows are composed when they are shown, not before.
+// Hidden windows are composed when they are shown, not before. A shown window whose
+// change covers part of it sends only that part.
 void Desktop::present_changes() {
-    for (Window* window : m_windows)
-        if (window->visible() && window->dirty()) present(*window);
+    for (Window* window : m_windows) {
+        if (!window->visible() || !window->dirty()) continue;
+        Rect area = window->damage();
+        if (area == window->client_area()) {
+            present(*window);
+        } else {
+            window->mark_presented();
+            m_backend.update(window->id(), area, window->compose(area));
+        }
+    }
 }
 
 std::optional<std::int64_t> Desktop::next_timer_due() const {

@@ -22,12 +22,14 @@ Element::Element(ElementHolder& window, std::string name, Rect bounds, Drawing d
       m_drawing_share(bounds.width, bounds.height) {}
 
 const Picture& Element::picture() const {
-    if (!m_picture) {
-        Picture painted = Picture::canvas(m_drawing_share, 0);
-        m_drawing(painted);
-        m_picture = std::make_shared<const Picture>(std::move(painted));
-    }
+    if (!m_picture) m_picture = std::make_shared<const Picture>(painted());
     return *m_picture;
+}
+
+Picture Element::painted() const {
+    Picture picture = Picture::canvas(m_drawing_share, 0);
+    m_drawing(picture);
+    return picture;
 }
 
 void Element::drop_drawing() {
@@ -45,34 +47,35 @@ void Element::set_top(int top) {
 }
 
 // A picture that would grow the window past what the pixel budget allows is refused, and
-// the element keeps its old picture and size.
+// the element keeps its old picture and size. The same pixels again change nothing.
 void Element::set_picture(Picture picture) {
     Rect bounds = m_bounds;
     if (!picture.empty()) {
         bounds.width = picture.width();
         bounds.height = picture.height();
     }
+    if (!m_drawing && m_picture && bounds == m_bounds && *m_picture == picture) return;
     SharedPicture old_picture =
         std::exchange(m_picture, std::make_shared<const Picture>(std::move(picture)));
     if (bounds != m_bounds) {
         Rect old_bounds = std::exchange(m_bounds, bounds);
         try {
-            m_window.element_bounds_changed();
+            m_window.element_bounds_changed(old_bounds.united(bounds));
         } catch (...) {
             m_picture = std::move(old_picture);
             m_bounds = old_bounds;
             throw;
         }
     }
-    m_window.invalidate();
+    m_window.invalidate(m_bounds);
     // A picture set by hand stays.
     m_drawing = nullptr;
     m_drawing_share = PixelBudgetShare();
 }
 
 void Element::moved(Rect bounds) {
-    m_bounds = bounds;
-    m_window.element_bounds_changed();
+    Rect old_bounds = std::exchange(m_bounds, bounds);
+    m_window.element_bounds_changed(old_bounds.united(bounds));
 }
 
 }  // namespace osyl

@@ -15,10 +15,11 @@ class Window;
 // What an element tells the window that holds it.
 class ElementHolder {
 public:
-    // The element shows other pixels: the window is composed again.
-    virtual void invalidate() = 0;
-    // The element moved, resized, showed or hid.
-    virtual void element_bounds_changed() = 0;
+    // The element shows other pixels in the area (client coordinates): that part of the
+    // window is composed again.
+    virtual void invalidate(Rect area) = 0;
+    // The element moved, resized, showed or hid; the area covers where it was and is.
+    virtual void element_bounds_changed(Rect area) = 0;
 
 protected:
     ~ElementHolder() = default;
@@ -38,15 +39,17 @@ using MouseHandler = std::function<void(const MouseEvent&)>;
 class Element {
 public:
     using SharedPicture = std::shared_ptr<const Picture>;
-    // Paints every pixel of a picture of the element's size.
+    // Paints every pixel of the element's rectangle at the picture's top-left corner, and
+    // nothing beyond it: the picture may be a larger window canvas.
     using Drawing = std::function<void(Picture&)>;
 
     Element(ElementHolder& window, std::string name, Point position, Picture picture);
     // One picture held by many elements, such as the blank glyph cells.
     Element(ElementHolder& window, std::string name, Point position, SharedPicture picture);
     // A large picture that only a shown window needs: painted when the window is composed
-    // (straight onto its canvas when it covers all of it) and dropped when the window
-    // hides. Its pixels are paid for here, so composing never fails on the budget.
+    // and dropped when the window hides. A background (at the window's origin) is never
+    // kept: painted straight onto the canvas, or afresh for a part of the window. Its
+    // pixels are paid for here, so composing never fails on the budget.
     Element(ElementHolder& window, std::string name, Rect bounds, Drawing drawing);
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
@@ -71,7 +74,10 @@ private:
     friend class Window;
     void moved(Rect bounds);
     void drop_drawing();
+    bool is_background() const { return m_drawing && m_bounds.left == 0 && m_bounds.top == 0; }
     const Drawing& drawing() const { return m_drawing; }
+    // The drawing in a picture of the element's size, not kept.
+    Picture painted() const;
     // Window auto-size moves every element at once, without re-fitting after each one.
     void shift(int dx, int dy) {
         m_bounds.left += dx;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <utility>
 
 namespace osyl {
@@ -12,6 +13,7 @@ Window::Window(WindowHost& host, const WindowSpec& spec, AutoSize auto_size)
       m_bounds(spec.bounds),
       m_auto_size(auto_size),
       m_canvas(spec.bounds.width, spec.bounds.height) {
+    invalidate();
     m_id = host.backend().create_window(spec);
     host.attach(*this);
 }
@@ -35,7 +37,7 @@ Element& Window::add(std::string name, Rect bounds, Element::Drawing drawing) {
 
 Element& Window::add(std::unique_ptr<Element> element) {
     m_elements.push_back(std::move(element));
-    element_bounds_changed();
+    element_bounds_changed(m_elements.back()->bounds());
     return *m_elements.back();
 }
 
@@ -72,22 +74,35 @@ void Window::show() { m_host.show(*this); }
 void Window::hide() { m_host.hide(*this); }
 void Window::close() { m_host.close(*this); }
 
-Picture Window::compose() const {
-    Picture canvas = Picture::canvas(m_canvas, button_face);
-    Rect whole{0, 0, canvas.width(), canvas.height()};
-    for (const auto& element : m_elements) {
-        if (!element->visible()) continue;
-        // A background painted in place needs no picture of its own.
-        if (element->drawing() && element->bounds() == whole)
+// Pictures are opaque: nothing below the topmost element that covers the area shows.
+std::ptrdiff_t Window::first_showing(Rect area) const {
+    for (auto it = m_elements.rbegin(); it != m_elements.rend(); ++it)
+        if ((*it)->visible() && (*it)->bounds().contains(area))
+            return std::distance(it, m_elements.rend()) - 1;
+    return 0;
+}
+
+// A partial canvas costs what its area does; only the whole one is paid for by the window.
+Picture Window::compose(Rect area) const {
+    Rect whole = client_area();
+    Picture canvas = area == whole ? Picture::canvas(m_canvas, button_face)
+                                   : Picture(area.width, area.height, button_face);
+    for (auto it = m_elements.begin() + first_showing(area); it != m_elements.end(); ++it) {
+        const Element* element = it->get();
+        if (!element->visible() || element->bounds().intersected(area).empty()) continue;
+        // A background needs no picture of its own to be kept.
+        if (element->is_background() && area == whole)
             element->drawing()(canvas);
+        else if (element->is_background())
+            canvas.blit(element->painted(), -area.left, -area.top);
         else
-            canvas.blit(element->picture(), element->left(), element->top());
+            canvas.blit(element->picture(), element->left() - area.left, element->top() - area.top);
     }
     return canvas;
 }
 
-void Window::element_bounds_changed() {
-    invalidate();
+void Window::element_bounds_changed(Rect area) {
+    invalidate(area);
     if (m_auto_size == AutoSize::Yes) fit_to_elements();
 }
 
@@ -106,10 +121,14 @@ void Window::fit_to_elements() {
     if (left > right) return;
     // The canvas is paid for first: if it does not fit, nothing has moved yet.
     m_canvas.resize(right - left, bottom - top);
-    if (left != 0 || top != 0)
+    if (left != 0 || top != 0) {
         for (auto& element : m_elements) element->shift(-left, -top);
+        invalidate();
+    }
     Rect fitted{m_bounds.left, m_bounds.top, right - left, bottom - top};
-    if (fitted != m_bounds) set_bounds(fitted);
+    if (fitted == m_bounds) return;
+    set_bounds(fitted);
+    invalidate();
 }
 
 }  // namespace osyl

@@ -4,6 +4,7 @@
 #include "platform/colours.h"
 #include "platform/element.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,13 +61,21 @@ public:
     // The close command: hides a secondary window, ends the program for the main one.
     void close();
 
-    Picture compose() const;
-    bool dirty() const { return m_dirty; }
-    void invalidate() override { m_dirty = true; }
-    void mark_presented() { m_dirty = false; }
+    // The whole window, or only the part inside the area (client coordinates).
+    Picture compose() const { return compose(client_area()); }
+    Picture compose(Rect area) const;
+    Rect client_area() const { return {0, 0, m_bounds.width, m_bounds.height}; }
+    bool dirty() const { return !m_damage.empty(); }
+    // What changed since the window was last presented, in client coordinates.
+    Rect damage() const { return m_damage; }
+    void invalidate() { m_damage = client_area(); }
+    void invalidate(Rect area) override {
+        m_damage = m_damage.united(area.intersected(client_area()));
+    }
+    void mark_presented() { m_damage = {}; }
     // Frees what only a shown window needs; composing draws it again.
     void drop_drawings();
-    void element_bounds_changed() override;
+    void element_bounds_changed(Rect area) override;
 
     // Handlers of the window itself.
     std::function<void()> on_show;
@@ -76,6 +85,8 @@ public:
 private:
     friend class Desktop;
     void fit_to_elements();
+    // The index of the lowest element that can show in the area.
+    std::ptrdiff_t first_showing(Rect area) const;
     Element& add(std::unique_ptr<Element> element);
     void set_bounds(Rect bounds);
 
@@ -85,7 +96,7 @@ private:
     AutoSize m_auto_size;
     WindowId m_id = 0;
     bool m_visible = false;
-    bool m_dirty = true;
+    Rect m_damage;              // all of it until first presented, set by the constructor
     PixelBudgetShare m_canvas;  // paid for whenever the size changes, used when composing
     std::vector<std::unique_ptr<Element>> m_elements;
 };

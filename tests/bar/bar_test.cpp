@@ -160,10 +160,18 @@ TEST_F(BarTest, TicksWithinOneMinuteLoadNothing) {
     h.backend().advance(50'000);
     h.run();
     EXPECT_EQ(file_open_count(), opens);
+    std::size_t sends = h.window("Form1").sends;
     h.backend().advance(10'000);  // 8:31 loads c1..c4 again
     h.run();
     EXPECT_EQ(file_open_count(), opens + 4);
     EXPECT_EQ(clock_digits(), "0831");
+    // Only the digit that changed goes to the display.
+    EXPECT_EQ(h.window("Form1").sends, sends + 1);
+    EXPECT_EQ(h.window("Form1").last_sent, (Rect{103, 6, 12, 12}));
+    h.backend().advance(29 * 60'000);  // 9:00 changes c2, c3 and c4 (c3 lies over c4)
+    h.run();
+    EXPECT_EQ(h.window("Form1").last_sent, (Rect{75, 6, 40, 12}));
+    EXPECT_EQ(clock_digits(), "0900");
 }
 
 TEST_F(BarTest, ChangedTimeFormatRedrawsAtTheNextTick) {

@@ -8,9 +8,11 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <thread>
 
@@ -366,6 +368,65 @@ TEST_F(EndToEndOpenbox, AltF4OnTheMenuHidesItAndTheStartButtonDoesNotKnow) {
     menu = session.window(session.menu());
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->bounds, menu_area);
+}
+
+// The program's requests as xtrace logs them, through a display of its own (numbered far
+// above those servers and people pick) in front of the session's server.
+class RequestLog {
+public:
+    explicit RequestLog(const DesktopSession& session) {
+        m_number = 6000 + static_cast<int>(getpid() % 3000);
+        while (std::filesystem::exists(socket()) ||
+               std::filesystem::exists("/tmp/.X" + std::to_string(m_number) + "-lock"))
+            ++m_number;
+        m_xtrace.emplace(std::vector<std::string>{"xtrace", "-n", "-k", "-d", session.display(),
+                                                  "-D", display(), "-o", (m_dir / "log").string()},
+                         SpawnOptions{{}, {}, Output::Discard, {}});
+        if (!poll_until([&] { return std::filesystem::exists(socket()); }, 10s))
+            throw std::runtime_error("xtrace did not start (scripts/install-deps installs it)");
+    }
+    ~RequestLog() {
+        m_xtrace.reset();
+        std::filesystem::remove(socket());
+    }
+    std::string display() const { return ":" + std::to_string(m_number); }
+    // The requests of this name whose logged line holds the detail.
+    int count(const std::string& request, const std::string& detail = "") const {
+        std::ifstream log(m_dir / "log");
+        int found = 0;
+        for (std::string line; std::getline(log, line);)
+            found += line.find(" " + request + " ") != line.npos && line.find(detail) != line.npos;
+        return found;
+    }
+
+private:
+    std::string socket() const { return "/tmp/.X11-unix/X" + std::to_string(m_number); }
+
+    TempDir m_dir;
+    int m_number = 0;
+    std::optional<ChildProcess> m_xtrace;
+};
+
+// Until the first report or key, the program asks the server for no font to write with
+// and no keyboard map; a window that was covered comes back from the server's
+// copy of its picture, with no pixels sent again.
+TEST(EndToEndRequests, StartUpOpensNoFontAndExposeSendsNoPixels) {
+    DesktopSession session;
+    RequestLog requests(session);
+    session.launch({{"DISPLAY", requests.display()}});
+    Picture expected = HeadlessTwin(session.folder()).pixels("Form1");
+    session.wait_for_picture(bar_area, expected, {clock_digits});
+    EXPECT_EQ(requests.count("OpenFont", "fixed"), 0);
+    EXPECT_EQ(requests.count("GetKeyboardMapping"), 0);
+    ASSERT_EQ(requests.count("PutImage", "width=800"), 1);
+
+    RunResult cover = run({"xmessage", "-geometry", "300x40+100+570", "-timeout", "1", "cover"},
+                          session.environment());
+    ASSERT_EQ(cover.status, 0) << cover.err;
+    Picture seen = session.wait_for_picture(bar_area, expected, {clock_digits});
+    EXPECT_EQ(differences(seen, expected, {clock_digits}), "");
+    EXPECT_EQ(requests.count("PutImage", "width=800"), 1);
+    EXPECT_GE(requests.count("CopyArea"), 2);
 }
 
 // Without a display the program cannot start: status 1 and the reason on standard error.

@@ -119,7 +119,7 @@ void HeadlessBackend::set_modal_tick(ModalTick tick) {
 
 WindowId HeadlessBackend::create_window(const WindowSpec& spec) {
     WindowId id = m_next_id++;
-    m_windows[id] = WindowState{spec, spec.bounds, false, Picture()};
+    m_windows[id] = WindowState{spec, spec.bounds, false, Picture(), {}, 0};
     ++windows_held;
     return id;
 }
@@ -144,7 +144,17 @@ void HeadlessBackend::activate(WindowId window, std::uint32_t) {
 }
 
 void HeadlessBackend::present(WindowId window, Picture pixels) {
-    state(window).pixels = std::move(pixels);
+    WindowState& s = state(window);
+    s.last_sent = {0, 0, pixels.width(), pixels.height()};
+    ++s.sends;
+    s.pixels = std::move(pixels);
+}
+
+void HeadlessBackend::update(WindowId window, Rect area, const Picture& pixels) {
+    WindowState& s = state(window);
+    s.last_sent = area;
+    ++s.sends;
+    s.pixels.blit(pixels, area.left, area.top);
 }
 
 // A box takes the keyboard from the program's windows, and gives it to the box below when

@@ -20,6 +20,9 @@ public:
         Rect bounds;
         bool shown = false;
         Picture pixels;
+        // What went to the window last (all of it for a present) and how often it was sent.
+        Rect last_sent;
+        std::size_t sends = 0;
     };
     struct BoxRecord {
         BoxId id = 0;
@@ -72,6 +75,7 @@ public:
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
     void present(WindowId window, Picture pixels) override;
+    void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     // Boxes wait in the program's own loop, which ticks; a tick is only counted.

@@ -102,10 +102,21 @@ void LayerWindow::set_keyboard(bool wanted) {
     apply_keyboard_mode();
 }
 
+// A buffer gets the whole picture (the one drawn last may still be the compositor's), but
+// only the area is damaged, so only that is drawn again.
+void LayerWindow::update(Rect area, const Picture& pixels) {
+    m_picture.blit(pixels, area.left, area.top);
+    if (m_configured) commit_picture(area);
+}
+
 void LayerWindow::commit_picture() {
+    commit_picture({0, 0, m_picture.width(), m_picture.height()});
+}
+
+void LayerWindow::commit_picture(Rect area) {
     if (m_picture.empty()) return;
     wl_surface_attach(surface(), m_pool.draw(m_picture), 0, 0);
-    wl_surface_damage(surface(), 0, 0, m_picture.width(), m_picture.height());
+    wl_surface_damage(surface(), area.left, area.top, area.width, area.height);
     wl_surface_commit(surface());
 }
 

@@ -27,6 +27,7 @@ public:
     void hide();
     bool shown() const { return m_layer != nullptr; }
     void present(Picture pixels);
+    void update(Rect area, const Picture& pixels);
     // While a report is open the bar and the menu let the keyboard go to it.
     void set_keyboard(bool wanted);
     // Takes the keyboard now (the menu only): exclusively until it arrives, then on demand
@@ -41,6 +42,7 @@ private:
     static void closed(void* data, zwlr_layer_surface_v1* layer);
     void apply_placement();
     void commit_picture();
+    void commit_picture(Rect area);
     std::uint32_t keyboard_mode() const;
     void apply_keyboard_mode();
 

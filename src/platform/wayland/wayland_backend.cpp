@@ -50,6 +50,7 @@ public:
     void activate(WindowId window, std::uint32_t time) override;
     std::optional<Rect> actual_bounds(WindowId window) const override;
     void present(WindowId window, Picture pixels) override;
+    void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     // Reports run in the program's own loop, which ticks.
@@ -163,6 +164,10 @@ std::optional<Rect> WaylandBackend::actual_bounds(WindowId window) const {
 
 void WaylandBackend::present(WindowId window, Picture pixels) {
     if (LayerWindow* w = find_window(window)) w->present(std::move(pixels));
+}
+
+void WaylandBackend::update(WindowId window, Rect area, const Picture& pixels) {
+    if (LayerWindow* w = find_window(window)) w->update(area, pixels);
 }
 
 // On sway a layer surface keeps the keyboard it got by a click even when a toplevel

@@ -36,6 +36,7 @@ public:
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
     void present(WindowId window, Picture pixels) override;
+    void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     void set_modal_tick(ModalTick tick) override { m_boxes.set_tick(std::move(tick)); }
@@ -211,6 +212,10 @@ void Win32Backend::activate(WindowId window, std::uint32_t) {
 
 void Win32Backend::present(WindowId window, Picture pixels) {
     if (FormWindow* form = find(window)) form->present(std::move(pixels));
+}
+
+void Win32Backend::update(WindowId window, Rect area, const Picture& pixels) {
+    if (FormWindow* form = find(window)) form->update(area, pixels);
 }
 
 // The task bar's Minimize hides the visible windows; Restore shows the same ones again.

@@ -45,6 +45,13 @@ void FormWindow::present(Picture pixels) {
     InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
+// Only the changed rectangle is painted again; the rest of the window stays valid.
+void FormWindow::update(Rect area, const Picture& pixels) {
+    m_pixels.blit(pixels, area.left, area.top);
+    RECT changed{area.left, area.top, area.right(), area.bottom()};
+    InvalidateRect(hwnd(), &changed, FALSE);
+}
+
 // 0x00RRGGBB in memory is the blue, green, red, unused order of a 32-bit DIB.
 void FormWindow::paint() {
     PAINTSTRUCT paint{};

@@ -45,6 +45,7 @@ public:
     Rect bounds() const { return m_bounds; }
     void set_bounds(Rect bounds);
     void present(Picture pixels);
+    void update(Rect area, const Picture& pixels);
     void paint();
 
 private:

@@ -46,9 +46,13 @@ MessageBox::MessageBox(const Connection& conn, const WindowBase& base, const Box
 
     xcb_gcontext_t gc = conn.generate_id();
     std::array<std::uint32_t, 4> gc_values{conn.pixel(ink), conn.pixel(button_face), font.id, 0};
-    xcb_create_gc(conn.get(), gc, id,
-                  XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT | XCB_GC_GRAPHICS_EXPOSURES,
-                  gc_values.data());
+    std::uint32_t gc_mask = XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_GRAPHICS_EXPOSURES;
+    if (font.id == 0) {
+        gc_values[2] = 0;  // without the font bit the third value is graphics-exposures
+    } else {
+        gc_mask |= XCB_GC_FONT;
+    }
+    xcb_create_gc(conn.get(), gc, id, gc_mask, gc_values.data());
     m_gc = XOwned<xcb_free_gc>(conn.get(), gc);
 
     set_fixed_size_hints(conn, id, bounds);
@@ -113,6 +117,7 @@ void MessageBox::draw_icon() const {
 // Core text in 16-bit characters, so a font with the whole Basic Multilingual Plane
 // shows any UTF-8 text; what the font lacks shows as "?".
 void MessageBox::write(Point at, const std::u32string& text) const {
+    if (m_font.id == 0) return;  // the text went to standard error
     std::vector<xcb_char2b_t> chars;
     for (char32_t c : text) {
         std::uint16_t code = m_font.coverage.code(c);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 namespace osyl {
@@ -41,24 +42,21 @@ posix::FontCoverage coverage_of(const xcb_query_font_reply_t& font) {
 
 }  // namespace
 
+// Only what the first frame needs goes to the server here: the pointer's arrow, the
+// report font and the keyboard map are asked for later.
 X11Backend::X11Backend() {
     load_time_zone();
-    create_cursor();
-    open_box_font();
     std::uint32_t no_exposures = 0;
     m_gc = m_conn.create_gc(XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
     create_leader();
-    m_keysyms.reset(xcb_key_symbols_alloc(m_conn.get()));
-    if (!m_keysyms) throw DisplayError("The X display closed the connection");
-    read_num_lock_mask();
 }
 
-// A server without the "cursor" font makes no arrow: the windows are then made without a
-// cursor of their own and show their parent's.
-void X11Backend::create_cursor() {
+// The arrow is made once the first window is on the screen, off the way to the first
+// frame. A server without the cursor font leaves our windows with their parent's pointer.
+void X11Backend::give_cursor() {
+    if (std::exchange(m_cursor_tried, true)) return;
     xcb_font_t font = m_conn.generate_id();
     xcb_cursor_t cursor = m_conn.generate_id();
-    // Both asked at once, so that checking them costs one round trip.
     auto opened = xcb_open_font_checked(m_conn.get(), font, 6, "cursor");
     auto made =
         xcb_create_glyph_cursor_checked(m_conn.get(), cursor, font, font, left_ptr_glyph,
@@ -66,12 +64,21 @@ void X11Backend::create_cursor() {
     XReply<xcb_generic_error_t> open_error{xcb_request_check(m_conn.get(), opened)};
     XReply<xcb_generic_error_t> make_error{xcb_request_check(m_conn.get(), made)};
     if (!open_error) xcb_close_font(m_conn.get(), font);
-    if (!open_error && !make_error) m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
+    if (open_error || make_error) return;
+    m_cursor = XOwned<xcb_free_cursor>(m_conn.get(), cursor);
+    for (const auto& [id, window] : m_windows) set_cursor(id);
+    for (const auto& [id, box] : m_boxes) set_cursor(box->id());
+}
+
+void X11Backend::set_cursor(xcb_window_t window) {
+    std::uint32_t cursor = m_cursor.id();
+    xcb_change_window_attributes(m_conn.get(), window, XCB_CW_CURSOR, &cursor);
 }
 
 // The ISO 10646 cell font of the same 6 x 13 cell as "fixed" shows UTF-8 text; the plain
 // "fixed" of a server without it shows Latin-1, and "?" for the rest.
-void X11Backend::open_box_font() {
+const BoxFont& X11Backend::box_font() {
+    if (std::exchange(m_box_font_tried, true)) return m_box_font;
     for (const char* name : {unicode_fixed, "fixed"}) {
         xcb_font_t font = m_conn.generate_id();
         auto opened = xcb_open_font_checked(m_conn.get(), font,
@@ -87,9 +94,10 @@ void X11Backend::open_box_font() {
         m_box_font_id = XOwned<xcb_close_font>(m_conn.get(), font);
         m_box_font = {font, metrics->font_ascent, metrics->font_descent,
                       std::max<int>(metrics->max_bounds.character_width, 1), coverage_of(*metrics)};
-        return;
+        return m_box_font;
     }
-    throw DisplayError("The X display has no font \"fixed\"");
+    std::fputs("osyl: the X display has no font \"fixed\"; reports show no text\n", stderr);
+    return m_box_font;
 }
 
 // The hidden window that groups ours for the window manager, as the owner of the
@@ -98,7 +106,10 @@ void X11Backend::create_leader() {
     m_leader = create_top_level(m_conn, {}, {{0, 0, 1, 1}, XCB_EVENT_MASK_PROPERTY_CHANGE, true});
 }
 
-void X11Backend::read_num_lock_mask() {
+// Asked for at the first key press, and again after the keyboard map changed.
+void X11Backend::read_keyboard() {
+    m_keysyms.reset(xcb_key_symbols_alloc(m_conn.get()));
+    if (!m_keysyms) throw DisplayError("The X display closed the connection");
     m_num_lock_mask = 0;
     auto cookie = xcb_get_modifier_mapping(m_conn.get());
     XReply<xcb_get_modifier_mapping_reply_t> reply{
@@ -172,14 +183,19 @@ void X11Backend::activate(WindowId window, std::uint32_t time) {
     if (w == nullptr) return;
     std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(m_conn.get(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    request_focus(window, w->map_state(), time != 0 ? time : server_time());
+    request_focus(window, w->map_state(), time);
 }
 
 void X11Backend::present(WindowId window, Picture pixels) {
-    if (TopWindow* w = find_window(window)) w->present(std::move(pixels));
+    if (TopWindow* w = find_window(window)) w->present(pixels);
+}
+
+void X11Backend::update(WindowId window, Rect area, const Picture& pixels) {
+    if (TopWindow* w = find_window(window)) w->update(area, pixels);
 }
 
 // A window that is not viewable yet cannot take the focus: it gets it once it is mapped.
+// Time 0: a fresh server time, asked for only when the request is sent.
 void X11Backend::request_focus(xcb_window_t window, const MapTracker& map, std::uint32_t time) {
     if (!map.will_be_mapped()) return;
     if (map.mapped()) {
@@ -190,7 +206,8 @@ void X11Backend::request_focus(xcb_window_t window, const MapTracker& map, std::
 }
 
 void X11Backend::focus_now(xcb_window_t window, std::uint32_t time) {
-    if (m_conn.wm_supports(Atom::NetActiveWindow)) {
+    if (time == 0) time = server_time();
+    if (wm_takes_focus_requests()) {
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;
@@ -204,12 +221,20 @@ void X11Backend::focus_now(xcb_window_t window, std::uint32_t time) {
     }
 }
 
+// Asked afresh each time: with the answer kept, the focus request for a clicked window
+// reached openbox while it still handled the click itself, and the click was lost.
+bool X11Backend::wm_takes_focus_requests() const {
+    return m_conn.wm_check() != 0 && m_conn.wm_lists(Atom::NetActiveWindow);
+}
+
 BoxId X11Backend::open_message_box(const MessageBoxSpec& spec) {
     xcb_window_t owner = find_window(spec.owner) != nullptr ? spec.owner : m_leader.id();
     BoxId id = m_next_box++;
     // A report may come from a timer, with no user event behind it.
     std::uint32_t time = server_time();
-    auto box = std::make_unique<MessageBox>(m_conn, base(), m_box_font, spec, owner, time);
+    const BoxFont& font = box_font();
+    if (font.id == 0) std::fprintf(stderr, "osyl: %s\n", spec.text.c_str());
+    auto box = std::make_unique<MessageBox>(m_conn, base(), font, spec, owner, time);
     request_focus(box->id(), box->map_state(), time);
     m_boxes.emplace(id, std::move(box));
     return id;
@@ -226,7 +251,7 @@ void X11Backend::remove_box(BoxId box) {
     m_boxes.erase(it);
     if (!m_boxes.empty()) {
         MessageBox& top = *m_boxes.rbegin()->second;
-        request_focus(top.id(), top.map_state(), server_time());
+        request_focus(top.id(), top.map_state(), 0);
     }
 }
 

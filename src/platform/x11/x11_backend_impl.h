@@ -37,6 +37,7 @@ public:
     void hide_window(WindowId window) override;
     void activate(WindowId window, std::uint32_t time) override;
     void present(WindowId window, Picture pixels) override;
+    void update(WindowId window, Rect area, const Picture& pixels) override;
     BoxId open_message_box(const MessageBoxSpec& spec) override;
     void close_message_box(BoxId box) override;
     // A box is a window of the program's own loop, which ticks.
@@ -54,10 +55,12 @@ private:
         std::uint32_t time = 0;
     };
 
-    void create_cursor();
-    void open_box_font();
+    void give_cursor();
+    void set_cursor(xcb_window_t window);
+    const BoxFont& box_font();
     void create_leader();
-    void read_num_lock_mask();
+    void read_keyboard();
+    bool wm_takes_focus_requests() const;
     WindowBase base() const { return {m_leader.id(), m_cursor.id(), m_gc.id()}; }
     TopWindow* find_window(xcb_window_t id);
     std::pair<BoxId, MessageBox*> find_box(xcb_window_t id);
@@ -81,16 +84,18 @@ private:
     void locate(TopWindow& window, int width, int height);
     void saw_pointer(xcb_window_t id, Point root, Point in_window);
     Event dismiss(BoxId box);
-    std::uint32_t keysym_of(const xcb_key_press_event_t& event) const;
+    std::uint32_t keysym_of(const xcb_key_press_event_t& event);
 
     posix::EventWait m_wait;                // first: every wait on the server watches it
     Connection m_conn{m_wait.signal_fd()};  // everything below sends requests on it
-    XOwned<xcb_free_cursor> m_cursor;
+    XOwned<xcb_free_cursor> m_cursor;       // none until a window of ours is first mapped
+    bool m_cursor_tried = false;
     XOwned<xcb_close_font> m_box_font_id;
-    BoxFont m_box_font;
+    BoxFont m_box_font;  // opened with the first report
+    bool m_box_font_tried = false;
     XOwned<xcb_free_gc> m_gc;
     XOwned<xcb_destroy_window> m_leader;
-    KeySymbols m_keysyms;
+    KeySymbols m_keysyms;  // none until a key is pressed
     std::uint16_t m_num_lock_mask = 0;
     std::map<xcb_window_t, std::unique_ptr<TopWindow>> m_windows;
     xcb_window_t m_main = 0;

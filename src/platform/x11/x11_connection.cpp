@@ -114,7 +114,9 @@ Connection::Connection(int interrupt_fd) : m_interrupt_fd(interrupt_fd) {
     if (roots.rem == 0) throw DisplayError("Cannot open X display " + quoted(display));
     m_screen = roots.data;
     choose_visual(display);
-    m_max_request_bytes = static_cast<std::size_t>(xcb_get_maximum_request_length(get())) * 4;
+    // The core limit (256 KiB) holds the largest window's picture in one request; asking
+    // for the big-requests extension would cost a round trip before the first frame.
+    m_max_request_bytes = std::size_t{setup->maximum_request_length} * 4;
     intern_atoms();
 }
 
@@ -205,8 +207,8 @@ void Connection::intern_atoms() {
     }
 }
 
-void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc,
-                             const Picture& picture) const {
+void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture,
+                             Point at) const {
     if (picture.empty()) return;
     std::size_t stride = row_bytes(m_format, picture.width());
     int band = rows_per_band(m_max_request_bytes, stride);
@@ -222,8 +224,9 @@ void Connection::put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc,
                                : packed.data();
         xcb_put_image(get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc,
                       static_cast<std::uint16_t>(picture.width()), static_cast<std::uint16_t>(rows),
-                      0, static_cast<std::int16_t>(top), 0, m_depth,
-                      static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows)), data);
+                      static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y + top), 0,
+                      m_depth, static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows)),
+                      data);
     }
 }
 
@@ -252,11 +255,14 @@ xcb_window_t Connection::wm_check_window(xcb_window_t on) const {
     return *static_cast<xcb_window_t*>(xcb_get_property_value(reply.get()));
 }
 
-bool Connection::wm_supports(Atom hint) const {
-    // The check window names itself while the window manager lives; a stale property
-    // left by one that died points at a window that is gone.
+// The check window names itself while the window manager lives; a stale property left by
+// one that died points at a window that is gone.
+xcb_window_t Connection::wm_check() const {
     xcb_window_t check = wm_check_window(root());
-    if (check == 0 || wm_check_window(check) != check) return false;
+    return check != 0 && wm_check_window(check) == check ? check : 0;
+}
+
+bool Connection::wm_lists(Atom hint) const {
     auto cookie =
         xcb_get_property(get(), 0, root(), atom(Atom::NetSupported), XCB_ATOM_ATOM, 0, 4096);
     auto reply = this->reply<xcb_get_property_reply_t>(cookie.sequence);

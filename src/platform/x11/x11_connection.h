@@ -2,6 +2,7 @@
 
 // Internal to the X11 backend: only its .cpp files include this header.
 
+#include "platform/geometry.h"
 #include "platform/picture.h"
 #include "platform/x11/pixel_format.h"
 
@@ -123,8 +124,9 @@ public:
         return XReply<Reply>(static_cast<Reply*>(wait_for_reply(sequence, error)));
     }
 
-    // Uploads the picture at the drawable's origin in bands that each fit one request.
-    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture) const;
+    // Uploads the picture with its corner at the point, in bands that each fit one request.
+    void put_picture(xcb_drawable_t drawable, xcb_gcontext_t gc, const Picture& picture,
+                     Point at = {}) const;
 
     void set_string(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                     const std::string& text) const;
@@ -133,8 +135,10 @@ public:
     // WM_NAME and _NET_WM_NAME.
     void set_caption(xcb_window_t window, const std::string& caption) const;
 
-    // True when an EWMH window manager runs and lists the hint in _NET_SUPPORTED.
-    bool wm_supports(Atom hint) const;
+    // The check window of the EWMH window manager that runs, or 0 when none runs.
+    xcb_window_t wm_check() const;
+    // True when the root's _NET_SUPPORTED lists the hint.
+    bool wm_lists(Atom hint) const;
 
 private:
     struct Disconnect {

@@ -58,6 +58,9 @@ std::optional<Event> X11Backend::next_event(std::optional<std::int64_t> deadline
         }
         if (auto event = drain(readable)) return event;
         m_conn.flush();
+        // Writing, xcb also reads what the server sent meanwhile, which then no longer
+        // makes the socket readable.
+        if (auto event = drain(false)) return event;
         switch (m_wait.wait(m_conn.fd(), deadline_ms)) {
             case posix::EventWait::Woke::Display: readable = true; break;
             case posix::EventWait::Woke::Deadline: return std::nullopt;
@@ -112,12 +115,7 @@ std::optional<Event> X11Backend::translate(const xcb_generic_event_t& event) {
                 locate(*window, now.width, now.height);
             }
             return std::nullopt;
-        case XCB_MAPPING_NOTIFY: {
-            auto mapping = as<xcb_mapping_notify_event_t>(event);
-            xcb_refresh_keyboard_mapping(m_keysyms.get(), &mapping);
-            read_num_lock_mask();
-            return std::nullopt;
-        }
+        case XCB_MAPPING_NOTIFY: m_keysyms.reset(); return std::nullopt;  // asked again when used
         default: return std::nullopt;
     }
 }
@@ -168,7 +166,8 @@ std::optional<Event> X11Backend::on_motion(const xcb_motion_notify_event_t& even
     return input;
 }
 
-std::uint32_t X11Backend::keysym_of(const xcb_key_press_event_t& event) const {
+std::uint32_t X11Backend::keysym_of(const xcb_key_press_event_t& event) {
+    if (!m_keysyms) read_keyboard();
     KeyState state;
     state.shift = (event.state & XCB_MOD_MASK_SHIFT) != 0;
     state.caps_lock = (event.state & XCB_MOD_MASK_LOCK) != 0;
@@ -223,6 +222,7 @@ std::optional<Event> X11Backend::on_map_change(xcb_window_t id, bool mapped) {
         return std::nullopt;
     }
     bool by_window_manager = map->notified(mapped);
+    if (mapped) give_cursor();
     if (mapped && m_pending_focus && m_pending_focus->window == id) {
         PendingFocus pending = *std::exchange(m_pending_focus, std::nullopt);
         request_focus(id, *map, pending.time);
@@ -231,11 +231,13 @@ std::optional<Event> X11Backend::on_map_change(xcb_window_t id, bool mapped) {
     return VisibilityChange{id, mapped};
 }
 
+// Each exposed rectangle of a window comes back from its copy on the server; a box is
+// drawn again once the last of them arrived.
 void X11Backend::on_expose(const xcb_expose_event_t& event) {
-    if (event.count != 0) return;
     if (TopWindow* window = find_window(event.window)) {
-        window->repaint();
-    } else if (auto [box, box_window] = find_box(event.window); box_window != nullptr) {
+        window->repaint({event.x, event.y, event.width, event.height});
+    } else if (auto [box, box_window] = find_box(event.window);
+               box_window != nullptr && event.count == 0) {
         box_window->draw();
     }
 }

@@ -165,7 +165,8 @@ void TopWindow::show(std::uint32_t user_time) {
 }
 
 void TopWindow::hide() {
-    m_picture = Picture();  // a hidden window gets a fresh picture when it is shown again
+    m_back = {};  // a hidden window gets a fresh picture when it is shown again
+    m_back_area = {};
     m_map.request(false);
     xcb_unmap_window(m_conn.get(), id());
     // A window the window manager has iconified is unmapped already; this synthetic
@@ -185,22 +186,49 @@ void send_to_root(const Connection& conn, const void* event, std::size_t size) {
                    wire.data());
 }
 
-void TopWindow::present(Picture pixels) {
-    m_picture = std::move(pixels);
-    repaint();
+void TopWindow::make_back_buffer(int width, int height) {
+    if (m_back.id() != 0 && m_back_area.width == width && m_back_area.height == height) return;
+    m_back = {};
+    xcb_pixmap_t pixmap = m_conn.generate_id();
+    xcb_create_pixmap(m_conn.get(), m_conn.depth(), pixmap, m_conn.root(),
+                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height));
+    m_back = XOwned<xcb_free_pixmap>(m_conn.get(), pixmap);
+    m_back_area = {0, 0, width, height};
 }
 
-void TopWindow::repaint() const {
-    m_conn.put_picture(id(), m_base.gc, m_picture);
+void TopWindow::present(const Picture& pixels) {
+    if (pixels.empty()) {
+        m_back = {};
+        m_back_area = {};
+    } else {
+        make_back_buffer(pixels.width(), pixels.height());
+        m_conn.put_picture(m_back.id(), m_base.gc, pixels);
+    }
+    repaint(m_back_area);
     // The button face shows where the picture does not reach.
-    if (m_picture.width() < m_bounds.width) {
-        xcb_clear_area(m_conn.get(), 0, id(), static_cast<std::int16_t>(m_picture.width()), 0, 0,
+    if (m_back_area.width < m_bounds.width) {
+        xcb_clear_area(m_conn.get(), 0, id(), static_cast<std::int16_t>(m_back_area.width), 0, 0,
                        0);
     }
-    if (m_picture.height() < m_bounds.height) {
-        xcb_clear_area(m_conn.get(), 0, id(), 0, static_cast<std::int16_t>(m_picture.height()), 0,
+    if (m_back_area.height < m_bounds.height) {
+        xcb_clear_area(m_conn.get(), 0, id(), 0, static_cast<std::int16_t>(m_back_area.height), 0,
                        0);
     }
+}
+
+void TopWindow::update(Rect area, const Picture& pixels) {
+    if (m_back.id() == 0) return;
+    m_conn.put_picture(m_back.id(), m_base.gc, pixels, {area.left, area.top});
+    repaint(area);
+}
+
+void TopWindow::repaint(Rect area) const {
+    area = area.intersected(m_back_area);
+    if (area.empty()) return;
+    xcb_copy_area(m_conn.get(), m_back.id(), id(), m_base.gc, static_cast<std::int16_t>(area.left),
+                  static_cast<std::int16_t>(area.top), static_cast<std::int16_t>(area.left),
+                  static_cast<std::int16_t>(area.top), static_cast<std::uint16_t>(area.width),
+                  static_cast<std::uint16_t>(area.height));
 }
 
 }  // namespace osyl::x11

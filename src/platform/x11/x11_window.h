@@ -46,8 +46,11 @@ public:
     // Maps the window; the time is the user activity that led to it, for the window manager.
     void show(std::uint32_t user_time);
     void hide();
-    void present(Picture pixels);
-    void repaint() const;
+    // Pixels go to the window's back buffer on the server, and from there to the window.
+    void present(const Picture& pixels);
+    void update(Rect area, const Picture& pixels);
+    // Copies the area again from the back buffer, as after an exposure.
+    void repaint(Rect area) const;
     MapTracker& map_state() { return m_map; }
     // Where the server last said the window is, on the screen; nothing before it said so.
     std::optional<Rect> actual() const { return m_actual; }
@@ -56,6 +59,7 @@ public:
 private:
     void set_icon(const IconImage& icon) const;
     void set_map_hints(std::uint32_t user_time) const;
+    void make_back_buffer(int width, int height);
 
     const Connection& m_conn;
     WindowBase m_base;
@@ -64,7 +68,9 @@ private:
     std::optional<Rect> m_actual;
     WindowRole m_role;
     xcb_window_t m_transient_for;
-    Picture m_picture;
+    // The picture last presented, kept by the server while the window is shown.
+    XOwned<xcb_free_pixmap> m_back;
+    Rect m_back_area;
     MapTracker m_map;
 };
 
